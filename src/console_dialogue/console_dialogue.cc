@@ -1,0 +1,257 @@
+#include "console_dialogue/console_dialogue.h"
+
+#include <cstdlib>
+#include <limits>
+
+#include "console_dialogue/screen_texts.h"
+#include "weight_model/weight_model.h"
+
+namespace korvimalet {
+namespace {
+
+// Significant digits kept of a typed number. Every halfway point between two
+// floats has at most 113 significant decimal digits (and far fewer hex
+// digits), so a number cut after this many digits, with a 1 appended when a
+// cut digit was not 0, lies on the same side of every float and every
+// halfway point as the whole number, and rounds to the same float.
+constexpr int kMaxSignificantDigits = 120;
+
+// Exponents are clamped here: with at most kMaxSignificantDigits + 1 digits,
+// a number scaled by ten (or two) to this power over- or underflows any float.
+constexpr long long kExponentLimit = 100000;
+
+// Room for a sign, "0x", the digits, a sticky digit, the exponent letter and
+// the clamped exponent.
+constexpr int kCanonicalSize = kMaxSignificantDigits + 32;
+
+// Tolerance line: the tolerance in percent.
+constexpr double kPercentPerFraction = 100.0;
+
+// White space as the C locale defines it, whatever the process's locale.
+bool isWhiteSpace(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool isDecimalDigit(int c) { return c >= '0' && c <= '9'; }
+
+bool isHexDigit(int c) {
+  return isDecimalDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+bool isNanCharacter(int c) {
+  return isDecimalDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+
+int toLowerAscii(int c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
+
+// Consumes `word` case-insensitively. `c` holds the next unread character
+// before and after; returns false at the first character that differs.
+bool matchWord(std::FILE* input, int& c, const char* word) {
+  for (; *word != '\0'; ++word) {
+    if (toLowerAscii(c) != *word) {
+      return false;
+    }
+    c = std::getc(input);
+  }
+  return true;
+}
+
+// Reads "inf", "infinity", "nan" or "nan(chars)" after the sign; `c` holds
+// the first letter. Returns NaN if the word breaks off.
+float readWord(std::FILE* input, int& c, bool negative) {
+  const float noNumber = std::numeric_limits<float>::quiet_NaN();
+  if (toLowerAscii(c) == 'i') {
+    if (!matchWord(input, c, "inf") || (toLowerAscii(c) == 'i' && !matchWord(input, c, "inity"))) {
+      return noNumber;
+    }
+    const float infinity = std::numeric_limits<float>::infinity();
+    return negative ? -infinity : infinity;
+  }
+  if (!matchWord(input, c, "nan")) {
+    return noNumber;
+  }
+  if (c == '(') {
+    c = std::getc(input);
+    while (isNanCharacter(c)) {
+      c = std::getc(input);
+    }
+    if (c != ')') {
+      return noNumber;
+    }
+    c = std::getc(input);
+  }
+  return negative ? -noNumber : noNumber;
+}
+
+// Reads digits with an optional point and an optional exponent after the
+// sign; `c` holds the first character. The significant digits are rewritten
+// as an integer times a power ("123e-2", "0x18p-3"), which needs no decimal
+// separator and so reads the same in every locale, and converted by strtof,
+// which rounds correctly. Returns NaN if no digit comes or the exponent
+// breaks off.
+float readDigits(std::FILE* input, int& c, bool negative) {
+  const float noNumber = std::numeric_limits<float>::quiet_NaN();
+  bool hex = false;
+  bool sawDigit = false;
+  if (c == '0') {
+    sawDigit = true;
+    c = std::getc(input);
+    if (c == 'x' || c == 'X') {
+      hex = true;
+      sawDigit = false;
+      c = std::getc(input);
+    }
+  }
+  char digits[kMaxSignificantDigits + 2] = {};
+  int digitCount = 0;
+  bool cutNonZero = false;
+  long long shift = 0;  // digit positions by which the point moves
+  bool inFraction = false;
+  for (;; c = std::getc(input)) {
+    if (hex ? isHexDigit(c) : isDecimalDigit(c)) {
+      sawDigit = true;
+      if (digitCount == 0 && c == '0') {
+        shift -= inFraction ? 1 : 0;
+      } else if (digitCount < kMaxSignificantDigits) {
+        digits[digitCount++] = static_cast<char>(c);
+        shift -= inFraction ? 1 : 0;
+      } else {
+        shift += inFraction ? 0 : 1;
+        cutNonZero = cutNonZero || c != '0';
+      }
+    } else if (c == '.' && !inFraction) {
+      inFraction = true;
+    } else {
+      break;
+    }
+  }
+  if (!sawDigit) {
+    return noNumber;
+  }
+  long long exponent = 0;
+  if (toLowerAscii(c) == (hex ? 'p' : 'e')) {
+    c = std::getc(input);
+    const bool negativeExponent = c == '-';
+    if (c == '+' || c == '-') {
+      c = std::getc(input);
+    }
+    if (!isDecimalDigit(c)) {
+      return noNumber;
+    }
+    for (; isDecimalDigit(c); c = std::getc(input)) {
+      if (exponent < kExponentLimit) {
+        exponent = exponent * 10 + (c - '0');
+      }
+    }
+    exponent = negativeExponent ? -exponent : exponent;
+  }
+  if (digitCount == 0) {
+    return negative ? -0.0F : 0.0F;
+  }
+  if (cutNonZero) {
+    digits[digitCount++] = '1';
+    shift -= 1;
+  }
+  long long scale = exponent + (hex ? 4 * shift : shift);
+  scale = scale > kExponentLimit ? kExponentLimit : scale;
+  scale = scale < -kExponentLimit ? -kExponentLimit : scale;
+  char canonical[kCanonicalSize];
+  std::snprintf(canonical, sizeof canonical, "%s%s%s%c%lld", negative ? "-" : "", hex ? "0x" : "",
+                digits, hex ? 'p' : 'e', scale);
+  return std::strtof(canonical, nullptr);
+}
+
+void printValue(std::FILE* output, const char* format, float value) {
+  std::fprintf(output, format, static_cast<double>(value));
+}
+
+const char* verdictText(ScaleVerdict verdict) {
+  switch (verdict) {
+    case ScaleVerdict::UpperLimitViolated:
+      return kUpperViolatedText;
+    case ScaleVerdict::LowerLimitViolated:
+      return kLowerViolatedText;
+    case ScaleVerdict::Good:
+      break;
+  }
+  return kGoodText;
+}
+
+}  // namespace
+
+void printBanner(std::FILE* output) {
+  std::fputs(kBlankLine, output);
+  std::fputs(kDashLine, output);
+  std::fputs(kTitleLine, output);
+  std::fputs(kDashLine, output);
+  std::fprintf(output, kVersionLine, kProgramVersion);
+  std::fputs(kBlankLine, output);
+}
+
+float readNumber(std::FILE* input, std::FILE* output) {
+  std::fflush(output);
+  int c = std::getc(input);
+  while (isWhiteSpace(c)) {
+    c = std::getc(input);
+  }
+  const bool negative = c == '-';
+  if (c == '+' || c == '-') {
+    c = std::getc(input);
+  }
+  const int first = toLowerAscii(c);
+  const float value = (first == 'i' || first == 'n') ? readWord(input, c, negative)
+                                                     : readDigits(input, c, negative);
+  // Like formatted input, push back the one character that ended the number.
+  if (c != EOF) {
+    std::ungetc(c, input);
+  }
+  return value;
+}
+
+int runDialogue(std::FILE* input, std::FILE* output) {
+  printBanner(output);
+  std::fputs(kHintNoUnits, output);
+  std::fputs(kHintDiameter, output);
+  std::fputs(kHintRho, output);
+  std::fputs(kHintEnterKey, output);
+  std::fputs(kHintConfirm, output);
+  std::fputs(kBlankLine, output);
+
+  std::fputs(kPromptDiameter, output);
+  const float diameterMm = readNumber(input, output);
+  std::fputs(kBlankLine, output);
+  std::fputs(kPromptRho, output);
+  const float rho = readNumber(input, output);
+  std::fputs(kBlankLine, output);
+  std::fputs(kBlankLine, output);
+
+  const SphereWeights weights = computeSphereWeights(diameterMm, rho);
+
+  std::fputs(kScrollGap, output);
+  printBanner(output);
+  printValue(output, kRadiusLine, weights.radiusMm);
+  printValue(output, kVolumeLine, weights.volumeDm3);
+  std::fputs(kBlankLine, output);
+  std::fputs(kResultIntro, output);
+  printValue(output, kRhoLine, rho);
+  printValue(output, kBareWeightLine, weights.bareWeightKg);
+  std::fputs(kEqualsLine, output);
+  printValue(output, kCoatingLine, weights.coatingWeightKg);
+  printValue(output, kCoatedLine, weights.coatedWeightKg);
+  std::fprintf(output, kToleranceLine, kTolerance * kPercentPerFraction);
+  printValue(output, kUpperLine, weights.upperLimitKg);
+  printValue(output, kLowerLine, weights.lowerLimitKg);
+  std::fputs(kEqualsLine, output);
+
+  std::fputs(kReadingRequest, output);
+  std::fputs(kReadingPrompt, output);
+  const float readingKg = readNumber(input, output);
+  std::fputs(kBlankLine, output);
+
+  std::fputs(verdictText(judgeScaleReading(readingKg, weights)), output);
+  std::fputs(kBlankLine, output);
+  std::fflush(output);
+  return 0;
+}
+
+}  // namespace korvimalet
