@@ -1,2 +1,269 @@
+// End-to-end checks of the real program on pipes: what the operator sees,
+// when each prompt arrives, and that the program never waits once its input
+// cannot give it a number.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
-TEST(Placeholder, Builds) {}
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kTimeoutMs = 10000;
+
+// The program under test: the build's own binary, or KORVIMALET_EXE run
+// through KORVIMALET_LAUNCHER (for instance wine) when those are set.
+std::vector<std::string> programCommand() {
+  std::vector<std::string> command;
+  const char* launcher = std::getenv("KORVIMALET_LAUNCHER");
+  const char* exe = std::getenv("KORVIMALET_EXE");
+  if (launcher != nullptr && *launcher != '\0') {
+    command.emplace_back(launcher);
+  }
+  command.emplace_back(exe != nullptr && *exe != '\0' ? exe : KORVIMALET_BINARY);
+  return command;
+}
+
+// One run of the program with its standard input and output on pipes.
+class Program {
+ public:
+  explicit Program(const char* localeName = nullptr) {
+    int toChild[2];
+    int fromChild[2];
+    if (pipe(toChild) != 0 || pipe(fromChild) != 0) {
+      ADD_FAILURE() << "pipe failed";
+      return;
+    }
+    const std::vector<std::string> command = programCommand();
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(toChild[0], STDIN_FILENO);
+      dup2(fromChild[1], STDOUT_FILENO);
+      close(toChild[0]);
+      close(toChild[1]);
+      close(fromChild[0]);
+      close(fromChild[1]);
+      if (localeName != nullptr) {
+        setenv("LC_ALL", localeName, 1);
+      }
+      std::vector<char*> argv;
+      for (const std::string& part : command) {
+        argv.push_back(const_cast<char*>(part.c_str()));
+      }
+      argv.push_back(nullptr);
+      execvp(argv[0], argv.data());
+      _exit(127);
+    }
+    close(toChild[0]);
+    close(fromChild[1]);
+    input_ = toChild[1];
+    output_ = fromChild[0];
+  }
+
+  ~Program() {
+    closeInput();
+    if (output_ >= 0) {
+      close(output_);
+    }
+    if (pid_ > 0 && !reaped_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  void send(const std::string& text) {
+    ASSERT_EQ(write(input_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  }
+
+  void closeInput() {
+    if (input_ >= 0) {
+      close(input_);
+      input_ = -1;
+    }
+  }
+
+  // Reads output until it holds `text`; false if the program does not
+  // write it within the timeout.
+  bool waitFor(const std::string& text) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimeoutMs);
+    while (output.find(text) == std::string::npos) {
+      if (!readSome(deadline)) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // Reads all output and waits for the exit; false if the program does not
+  // end within the timeout (it waits for input it will never get).
+  bool finish() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimeoutMs);
+    while (readSome(deadline)) {
+    }
+    if (!eof_) {
+      return false;
+    }
+    int status = 0;
+    if (waitpid(pid_, &status, 0) != pid_) {
+      return false;
+    }
+    reaped_ = true;
+    exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return true;
+  }
+
+  std::string output;
+  int exitStatus = -1;
+
+ private:
+  bool readSome(std::chrono::steady_clock::time_point deadline) {
+    if (eof_) {
+      return false;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd poller{output_, POLLIN, 0};
+    if (left.count() <= 0 || poll(&poller, 1, static_cast<int>(left.count())) <= 0) {
+      return false;
+    }
+    char buffer[4096];
+    const ssize_t got = read(output_, buffer, sizeof buffer);
+    if (got <= 0) {
+      eof_ = true;
+      return false;
+    }
+    output.append(buffer, static_cast<std::size_t>(got));
+    return true;
+  }
+
+  pid_t pid_ = -1;
+  int input_ = -1;
+  int output_ = -1;
+  bool eof_ = false;
+  bool reaped_ = false;
+};
+
+// Runs the program on `input`. The input stays open unless `closeInput`:
+// a run that needs more than it was given would then hang and fail.
+std::string runOn(const std::string& input, bool closeInput = false,
+                  const char* localeName = nullptr) {
+  Program program(localeName);
+  program.send(input);
+  if (closeInput) {
+    program.closeInput();
+  }
+  EXPECT_TRUE(program.finish()) << "the program waited on: " << input;
+  EXPECT_EQ(program.exitStatus, 0);
+  return program.output;
+}
+
+std::string workedExample() {
+  std::ifstream file(KORVIMALET_TEST_DATA "/worked_example.out", std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+const std::string kBlank(48, ' ');
+const std::string kGoodEnding = "\n        **** G U T ****       " + kBlank + "\n";
+const std::string kUpperEnding = "\n Obere Grenze verletzt: SCHLECHT " + kBlank + "\n";
+const std::string kLowerEnding = "\n Untere Grenze verletzt: SCHLECHT " + kBlank + "\n";
+
+bool endsWith(const std::string& text, const std::string& ending) {
+  return text.size() >= ending.size() &&
+         text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
+}
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+class Korvimalet : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { signal(SIGPIPE, SIG_IGN); }
+};
+
+TEST_F(Korvimalet, WorkedExampleByteForByte) {
+  const std::string expected = workedExample();
+  ASSERT_FALSE(expected.empty());
+  EXPECT_EQ(runOn("100\n7.85\n4.6\n", true), expected);
+  // Both first answers on one line give the same screen.
+  EXPECT_EQ(runOn("100 7.85\n4.6\n"), expected);
+  // The operator's locale changes nothing.
+  EXPECT_EQ(runOn("100\n7.85\n4.6\n", false, "de_DE.UTF-8"), expected);
+}
+
+TEST_F(Korvimalet, EachPromptArrivesBeforeItsAnswerIsSent) {
+  Program program;
+  ASSERT_TRUE(program.waitFor(" 1)    Kugel-Durchmesser eingeben: "));
+  program.send("100\n");
+  ASSERT_TRUE(program.waitFor(" 2) Spezifisches Gewicht eingeben: "));
+  program.send("7.85\n");
+  ASSERT_TRUE(program.waitFor(" in [kg] eingeben (#.###):"));
+  EXPECT_TRUE(contains(program.output, " Obere Grenze     4.650      \n"));
+  program.send("4.6\n");
+  ASSERT_TRUE(program.finish());
+  EXPECT_EQ(program.exitStatus, 0);
+  EXPECT_EQ(program.output, workedExample());
+}
+
+TEST_F(Korvimalet, DecimalCommaEndsTheNumber) {
+  // Rho reads as 7; the comma then stops the scale reading, which is never good.
+  const std::string rhoWithComma = runOn("100\n7,85\n4.6\n");
+  EXPECT_TRUE(contains(rhoWithComma, " spezifischen Gewicht   :      7.000 [kg/dm^3]     \n"));
+  EXPECT_TRUE(endsWith(rhoWithComma, kUpperEnding));
+  // A reading of 4,6 is taken as 4, below the lower limit of 4.558.
+  EXPECT_TRUE(endsWith(runOn("100\n7.85\n4,6\n"), kLowerEnding));
+}
+
+TEST_F(Korvimalet, NoNumberAtTheFirstPrompt) {
+  const std::string output = runOn("abc\n");
+  EXPECT_TRUE(contains(output, " Eine Kugel mit Radius       nan [mm]               \n"));
+  EXPECT_TRUE(contains(output, " Untere Grenze      nan      \n"));
+  EXPECT_TRUE(endsWith(output, kUpperEnding));
+}
+
+TEST_F(Korvimalet, EndOfInputAtEachPrompt) {
+  const std::string atDiameter = runOn("", true);
+  EXPECT_TRUE(contains(atDiameter, " Eine Kugel mit Radius       nan [mm]"));
+  EXPECT_TRUE(endsWith(atDiameter, kUpperEnding));
+
+  const std::string atRho = runOn("100\n", true);
+  EXPECT_TRUE(contains(atRho, " Eine Kugel mit Radius    50.000 [mm]"));
+  EXPECT_TRUE(contains(atRho, " spezifischen Gewicht   :        nan [kg/dm^3]"));
+  EXPECT_TRUE(endsWith(atRho, kUpperEnding));
+
+  const std::string atReading = runOn("100\n7.85\n", true);
+  EXPECT_TRUE(contains(atReading, " Obere Grenze     4.650      \n"));
+  EXPECT_TRUE(endsWith(atReading, " in [kg] eingeben (#.###):" + kBlank + "\n" + kUpperEnding));
+}
+
+TEST_F(Korvimalet, ReadingWithMoreThanThreeDecimals) {
+  // The stored upper limit is 4.649701595...; the next float up is
+  // 4.649702072..., so the halfway point is 4.6497018337...
+  EXPECT_TRUE(endsWith(runOn("100\n7.85\n4.6497018\n"), kGoodEnding));
+  EXPECT_TRUE(endsWith(runOn("100\n7.85\n4.6497019\n"), kUpperEnding));
+  // Typed as the report prints it, the upper limit is already too much.
+  EXPECT_TRUE(endsWith(runOn("100\n7.85\n4.650\n"), kUpperEnding));
+}
+
+TEST_F(Korvimalet, ValueTooWideForItsFieldWidensTheLine) {
+  // 1e12 is stored as 999999995904, so the radius is 499999997952.
+  const std::string output = runOn("1e12\n7.85\n0\n");
+  EXPECT_TRUE(contains(output, " Eine Kugel mit Radius 499999997952.000 [mm]               \n"));
+  EXPECT_TRUE(endsWith(output, kLowerEnding));
+}
+
+}  // namespace

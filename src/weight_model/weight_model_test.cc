@@ -36,7 +36,7 @@ SphereWeights referenceWeights(float diameterMm, float rho) {
   SphereWeights w{};
   w.radiusMm = once(Exact(diameterMm) / 2);
   w.radiusDm = once(Exact(w.radiusMm) / 100);
-  const Exact radiusDm = w.radiusDm;
+  const Exact radiusDm = Exact(w.radiusDm);
   const float cubeDm3 = once(radiusDm * radiusDm * radiusDm);
   w.volumeDm3 = once(Exact(kVolumeFactor) * Exact(cubeDm3));
   w.bareWeightKg = once(Exact(rho) * Exact(w.volumeDm3));
