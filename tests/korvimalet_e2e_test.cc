@@ -2,23 +2,31 @@
 // when each prompt arrives, and that the program never waits once its input
 // cannot give it a number.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_checks.h"
+
 namespace {
 
 constexpr int kTimeoutMs = 10000;
+// A run of the stress test must be over within this.
+constexpr int kStressTimeoutMs = 1000;
 
 // The program under test: the build's own binary, or KORVIMALET_EXE run
 // through KORVIMALET_LAUNCHER (for instance wine) when those are set.
@@ -36,7 +44,8 @@ std::vector<std::string> programCommand() {
 // One run of the program with its standard input and output on pipes.
 class Program {
  public:
-  explicit Program(const char* localeName = nullptr) {
+  explicit Program(const char* localeName = nullptr, int timeoutMs = kTimeoutMs)
+      : timeoutMs_(timeoutMs) {
     int toChild[2];
     int fromChild[2];
     if (pipe(toChild) != 0 || pipe(fromChild) != 0) {
@@ -55,11 +64,9 @@ class Program {
       if (localeName != nullptr) {
         setenv("LC_ALL", localeName, 1);
       }
-      std::vector<char*> argv;
-      for (const std::string& part : command) {
-        argv.push_back(const_cast<char*>(part.c_str()));
-      }
-      argv.push_back(nullptr);
+      std::vector<char*> argv(command.size() + 1, nullptr);
+      std::transform(command.begin(), command.end(), argv.begin(),
+                     [](const std::string& part) { return const_cast<char*>(part.c_str()); });
       execvp(argv[0], argv.data());
       _exit(127);
     }
@@ -83,7 +90,7 @@ class Program {
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  void send(const std::string& text) {
+  void send(const std::string& text) const {
     ASSERT_EQ(write(input_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
   }
 
@@ -97,7 +104,7 @@ class Program {
   // Reads output until it holds `text`; false if the program does not
   // write it within the timeout.
   bool waitFor(const std::string& text) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimeoutMs);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
     while (output.find(text) == std::string::npos) {
       if (!readSome(deadline)) {
         return false;
@@ -109,7 +116,7 @@ class Program {
   // Reads all output and waits for the exit; false if the program does not
   // end within the timeout (it waits for input it will never get).
   bool finish() {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kTimeoutMs);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs_);
     while (readSome(deadline)) {
     }
     if (!eof_) {
@@ -148,6 +155,7 @@ class Program {
     return true;
   }
 
+  int timeoutMs_;
   pid_t pid_ = -1;
   int input_ = -1;
   int output_ = -1;
@@ -176,10 +184,14 @@ std::string workedExample() {
   return text.str();
 }
 
-const std::string kBlank(48, ' ');
-const std::string kGoodEnding = "\n        **** G U T ****       " + kBlank + "\n";
-const std::string kUpperEnding = "\n Obere Grenze verletzt: SCHLECHT " + kBlank + "\n";
-const std::string kLowerEnding = "\n Untere Grenze verletzt: SCHLECHT " + kBlank + "\n";
+// The last line of a run: the verdict, its blanks, the closing blank line.
+constexpr char kGood[] = "\n        **** G U T ****       ";
+constexpr char kUpper[] = "\n Obere Grenze verletzt: SCHLECHT ";
+constexpr char kLower[] = "\n Untere Grenze verletzt: SCHLECHT ";
+
+std::string blankLine() { return std::string(48, ' ') + "\n"; }
+
+std::string ending(const char* verdict) { return verdict + blankLine(); }
 
 bool endsWith(const std::string& text, const std::string& ending) {
   return text.size() >= ending.size() &&
@@ -223,47 +235,147 @@ TEST_F(Korvimalet, DecimalCommaEndsTheNumber) {
   // Rho reads as 7; the comma then stops the scale reading, which is never good.
   const std::string rhoWithComma = runOn("100\n7,85\n4.6\n");
   EXPECT_TRUE(contains(rhoWithComma, " spezifischen Gewicht   :      7.000 [kg/dm^3]     \n"));
-  EXPECT_TRUE(endsWith(rhoWithComma, kUpperEnding));
+  EXPECT_TRUE(endsWith(rhoWithComma, ending(kUpper)));
   // A reading of 4,6 is taken as 4, below the lower limit of 4.558.
-  EXPECT_TRUE(endsWith(runOn("100\n7.85\n4,6\n"), kLowerEnding));
+  EXPECT_TRUE(endsWith(runOn("100\n7.85\n4,6\n"), ending(kLower)));
 }
 
 TEST_F(Korvimalet, NoNumberAtTheFirstPrompt) {
   const std::string output = runOn("abc\n");
   EXPECT_TRUE(contains(output, " Eine Kugel mit Radius       nan [mm]               \n"));
   EXPECT_TRUE(contains(output, " Untere Grenze      nan      \n"));
-  EXPECT_TRUE(endsWith(output, kUpperEnding));
+  EXPECT_TRUE(endsWith(output, ending(kUpper)));
 }
 
 TEST_F(Korvimalet, EndOfInputAtEachPrompt) {
   const std::string atDiameter = runOn("", true);
   EXPECT_TRUE(contains(atDiameter, " Eine Kugel mit Radius       nan [mm]"));
-  EXPECT_TRUE(endsWith(atDiameter, kUpperEnding));
+  EXPECT_TRUE(endsWith(atDiameter, ending(kUpper)));
 
   const std::string atRho = runOn("100\n", true);
   EXPECT_TRUE(contains(atRho, " Eine Kugel mit Radius    50.000 [mm]"));
   EXPECT_TRUE(contains(atRho, " spezifischen Gewicht   :        nan [kg/dm^3]"));
-  EXPECT_TRUE(endsWith(atRho, kUpperEnding));
+  EXPECT_TRUE(endsWith(atRho, ending(kUpper)));
 
   const std::string atReading = runOn("100\n7.85\n", true);
   EXPECT_TRUE(contains(atReading, " Obere Grenze     4.650      \n"));
-  EXPECT_TRUE(endsWith(atReading, " in [kg] eingeben (#.###):" + kBlank + "\n" + kUpperEnding));
+  EXPECT_TRUE(endsWith(atReading, " in [kg] eingeben (#.###):" + blankLine() + ending(kUpper)));
 }
 
 TEST_F(Korvimalet, ReadingWithMoreThanThreeDecimals) {
   // The stored upper limit is 4.649701595...; the next float up is
   // 4.649702072..., so the halfway point is 4.6497018337...
-  EXPECT_TRUE(endsWith(runOn("100\n7.85\n4.6497018\n"), kGoodEnding));
-  EXPECT_TRUE(endsWith(runOn("100\n7.85\n4.6497019\n"), kUpperEnding));
+  EXPECT_TRUE(endsWith(runOn("100\n7.85\n4.6497018\n"), ending(kGood)));
+  EXPECT_TRUE(endsWith(runOn("100\n7.85\n4.6497019\n"), ending(kUpper)));
   // Typed as the report prints it, the upper limit is already too much.
-  EXPECT_TRUE(endsWith(runOn("100\n7.85\n4.650\n"), kUpperEnding));
+  EXPECT_TRUE(endsWith(runOn("100\n7.85\n4.650\n"), ending(kUpper)));
 }
 
 TEST_F(Korvimalet, ValueTooWideForItsFieldWidensTheLine) {
   // 1e12 is stored as 999999995904, so the radius is 499999997952.
   const std::string output = runOn("1e12\n7.85\n0\n");
   EXPECT_TRUE(contains(output, " Eine Kugel mit Radius 499999997952.000 [mm]               \n"));
-  EXPECT_TRUE(endsWith(output, kLowerEnding));
+  EXPECT_TRUE(endsWith(output, ending(kLower)));
+}
+
+// --- Stress: generated inputs through the real program ----------------------
+
+// One number-like token: sign, digits, a point or a decimal comma, more
+// digits, an exponent up to 1e+-60.
+std::string numberToken(std::mt19937& random) {
+  std::uniform_int_distribution<int> pick(0, 99);
+  const auto someDigits = [&] {
+    std::string digits;
+    for (int d = pick(random) % 6; d > 0; --d) {
+      digits += static_cast<char>('0' + pick(random) % 10);
+    }
+    return digits;
+  };
+  std::string text = pick(random) < 30 ? (pick(random) < 50 ? "-" : "+") : "";
+  text += someDigits();
+  if (pick(random) < 60) {
+    text += pick(random) < 85 ? '.' : ',';
+    text += someDigits();
+  }
+  if (pick(random) < 30) {
+    text += pick(random) < 50 ? "e" : "E";
+    text += pick(random) < 50 ? "-" : "";
+    text += std::to_string(pick(random) % 61);
+  }
+  return text;
+}
+
+// Random number-like text: tokens as above, words for infinity and NaN,
+// hexadecimal forms and broken pieces, between blanks, line ends and commas.
+std::string numericTokens(std::mt19937& random) {
+  const char* const words[] = {"inf", "-INF", "infinity", "nan", "NaN(x_1)", "0x1.8p3", "-0X.Cp-2",
+                               "0x",  "1e",   "+",        "-",   ".",        ",",       "e5"};
+  const char separators[] = {' ', '\n', '\n', '\t', ','};
+  std::uniform_int_distribution<std::size_t> pick(0, 99);
+  std::string text;
+  for (std::size_t t = 1 + pick(random) % 4; t > 0; --t) {
+    text += pick(random) < 15 ? words[pick(random) % (sizeof words / sizeof words[0])]
+                              : numberToken(random);
+    text += separators[pick(random) % sizeof separators];
+  }
+  return text;
+}
+
+std::string randomBytes(std::mt19937& random) {
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::string text(static_cast<std::size_t>(byte(random) % 40), '\0');
+  std::generate(text.begin(), text.end(), [&] { return static_cast<char>(byte(random)); });
+  return text;
+}
+
+// Whether the first read must fail: the first thing typed cannot start a number.
+bool startsWithNonNumber(const std::string& input) {
+  const std::size_t first = input.find_first_not_of(" \t\n\v\f\r");
+  return first != std::string::npos && std::strchr("+-.0123456789iInN", input[first]) == nullptr;
+}
+
+TEST_F(Korvimalet, StressGeneratedInputsAtEveryCut) {
+  const char* wanted = std::getenv("KORVIMALET_STRESS_RUNS");
+  const int runs = wanted != nullptr ? static_cast<int>(std::strtol(wanted, nullptr, 10)) : 10000;
+  std::mt19937 random(8122026);
+  std::vector<std::string> inputs;
+  while (static_cast<int>(inputs.size()) < runs) {
+    inputs.push_back(randomBytes(random));
+    const std::string tokens = numericTokens(random);
+    for (std::size_t cut = 0; cut <= tokens.size(); ++cut) {
+      inputs.push_back(tokens.substr(0, cut));
+    }
+  }
+  inputs.resize(static_cast<std::size_t>(runs));
+
+  // A few runs at a time, each with its whole input and the end of input.
+  constexpr std::size_t kBatch = 8;
+  int failures = 0;
+  for (std::size_t start = 0; start < inputs.size() && failures < 5; start += kBatch) {
+    const std::size_t end = std::min(start + kBatch, inputs.size());
+    std::vector<std::unique_ptr<Program>> batch;
+    for (std::size_t i = start; i < end; ++i) {
+      batch.push_back(std::make_unique<Program>(nullptr, kStressTimeoutMs));
+      batch.back()->send(inputs[i]);
+      batch.back()->closeInput();
+    }
+    for (std::size_t i = start; i < end; ++i) {
+      Program& program = *batch[i - start];
+      const std::string& input = inputs[i];
+      const auto* data = reinterpret_cast<const std::uint8_t*>(input.data());
+      const bool finished = program.finish();
+      const char* broken =
+          finished ? korvimalet::checkReport(program.output,
+                                             korvimalet::expectedVerdictFor(data, input.size()))
+                   : "did not finish within a second";
+      const bool good = program.output.find("G U T") != std::string::npos;
+      if (broken != nullptr || program.exitStatus != 0 || (good && startsWithNonNumber(input))) {
+        ++failures;
+        ADD_FAILURE() << "input \"" << input << "\": " << (broken != nullptr ? broken : "")
+                      << " exit status " << program.exitStatus;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -83,6 +83,66 @@ float readWord(std::FILE* input, int& c, bool negative) {
   return negative ? -noNumber : noNumber;
 }
 
+// Significant digits of a number: at most kMaxSignificantDigits of them,
+// then a sticky 1 if a cut digit was not 0, then the terminating NUL.
+using SignificantDigits = char[kMaxSignificantDigits + 2];
+
+// Reads digits with an optional point; `c` holds the first character. Keeps
+// the significant digits without leading zeros in `digits` and counts in
+// `shift` the digit positions by which the point moves right of them (value
+// = digits x radix^shift). Returns whether any digit came.
+bool readSignificand(std::FILE* input, int& c, bool hex, SignificantDigits& digits,
+                     long long& shift) {
+  bool sawDigit = false;
+  bool inFraction = false;
+  bool cutNonZero = false;
+  int count = 0;
+  for (;; c = std::getc(input)) {
+    if (c == '.' && !inFraction) {
+      inFraction = true;
+      continue;
+    }
+    if (!(hex ? isHexDigit(c) : isDecimalDigit(c))) {
+      break;
+    }
+    sawDigit = true;
+    if (count == kMaxSignificantDigits) {
+      shift += inFraction ? 0 : 1;
+      cutNonZero = cutNonZero || c != '0';
+      continue;
+    }
+    if (count > 0 || c != '0') {
+      digits[count++] = static_cast<char>(c);
+    }
+    shift -= inFraction ? 1 : 0;
+  }
+  if (cutNonZero) {
+    digits[count++] = '1';
+    shift -= 1;
+  }
+  digits[count] = '\0';
+  return sawDigit;
+}
+
+// Reads the digits of an exponent after its letter, with an optional sign;
+// `c` holds the character after the letter. Returns false if no digit comes.
+bool readExponent(std::FILE* input, int& c, long long& exponent) {
+  const bool negative = c == '-';
+  if (c == '+' || c == '-') {
+    c = std::getc(input);
+  }
+  if (!isDecimalDigit(c)) {
+    return false;
+  }
+  for (; isDecimalDigit(c); c = std::getc(input)) {
+    if (exponent < kExponentLimit) {
+      exponent = exponent * 10 + (c - '0');
+    }
+  }
+  exponent = negative ? -exponent : exponent;
+  return true;
+}
+
 // Reads digits with an optional point and an optional exponent after the
 // sign; `c` holds the first character. The significant digits are rewritten
 // as an integer times a power ("123e-2", "0x18p-3"), which needs no decimal
@@ -92,65 +152,29 @@ float readWord(std::FILE* input, int& c, bool negative) {
 float readDigits(std::FILE* input, int& c, bool negative) {
   const float noNumber = std::numeric_limits<float>::quiet_NaN();
   bool hex = false;
-  bool sawDigit = false;
+  bool leadingZero = false;
   if (c == '0') {
-    sawDigit = true;
     c = std::getc(input);
-    if (c == 'x' || c == 'X') {
-      hex = true;
-      sawDigit = false;
+    hex = c == 'x' || c == 'X';
+    leadingZero = !hex;
+    if (hex) {
       c = std::getc(input);
     }
   }
-  char digits[kMaxSignificantDigits + 2] = {};
-  int digitCount = 0;
-  bool cutNonZero = false;
-  long long shift = 0;  // digit positions by which the point moves
-  bool inFraction = false;
-  for (;; c = std::getc(input)) {
-    if (hex ? isHexDigit(c) : isDecimalDigit(c)) {
-      sawDigit = true;
-      if (digitCount == 0 && c == '0') {
-        shift -= inFraction ? 1 : 0;
-      } else if (digitCount < kMaxSignificantDigits) {
-        digits[digitCount++] = static_cast<char>(c);
-        shift -= inFraction ? 1 : 0;
-      } else {
-        shift += inFraction ? 0 : 1;
-        cutNonZero = cutNonZero || c != '0';
-      }
-    } else if (c == '.' && !inFraction) {
-      inFraction = true;
-    } else {
-      break;
-    }
-  }
-  if (!sawDigit) {
+  SignificantDigits digits = {};
+  long long shift = 0;
+  if (!readSignificand(input, c, hex, digits, shift) && !leadingZero) {
     return noNumber;
   }
   long long exponent = 0;
   if (toLowerAscii(c) == (hex ? 'p' : 'e')) {
     c = std::getc(input);
-    const bool negativeExponent = c == '-';
-    if (c == '+' || c == '-') {
-      c = std::getc(input);
-    }
-    if (!isDecimalDigit(c)) {
+    if (!readExponent(input, c, exponent)) {
       return noNumber;
     }
-    for (; isDecimalDigit(c); c = std::getc(input)) {
-      if (exponent < kExponentLimit) {
-        exponent = exponent * 10 + (c - '0');
-      }
-    }
-    exponent = negativeExponent ? -exponent : exponent;
   }
-  if (digitCount == 0) {
+  if (digits[0] == '\0') {
     return negative ? -0.0F : 0.0F;
-  }
-  if (cutNonZero) {
-    digits[digitCount++] = '1';
-    shift -= 1;
   }
   long long scale = exponent + (hex ? 4 * shift : shift);
   scale = scale > kExponentLimit ? kExponentLimit : scale;
@@ -163,18 +187,6 @@ float readDigits(std::FILE* input, int& c, bool negative) {
 
 void printValue(std::FILE* output, const char* format, float value) {
   std::fprintf(output, format, static_cast<double>(value));
-}
-
-const char* verdictText(ScaleVerdict verdict) {
-  switch (verdict) {
-    case ScaleVerdict::UpperLimitViolated:
-      return kUpperViolatedText;
-    case ScaleVerdict::LowerLimitViolated:
-      return kLowerViolatedText;
-    case ScaleVerdict::Good:
-      break;
-  }
-  return kGoodText;
 }
 
 }  // namespace

@@ -101,23 +101,29 @@ TEST(ReadNumber, DecimalForms) {
 
 TEST(ReadNumber, NoNumberLeavesWhatStoppedIt) {
   const ReadCase cases[] = {
-      {"", kNaN, ""},          {"  \n", kNaN, ""},      {"abc\n", kNaN, "abc\n"},
-      {",6", kNaN, ",6"},      {"-x", kNaN, "x"},       {"+", kNaN, ""},
-      {".", kNaN, ""},         {".e1", kNaN, "e1"},     {"1e", kNaN, ""},
-      {"1ex", kNaN, "x"},      {"1e+x", kNaN, "x"},     {"0x", kNaN, ""},
-      {"0xg", kNaN, "g"},      {"0x1p", kNaN, ""},      {"in", kNaN, ""},
-      {"infin;", kNaN, ";"},   {"INFINITE", kNaN, "E"}, {"na", kNaN, ""},
-      {"nan(1,2)", kNaN, ",2)"}, {"nan(", kNaN, ""},
+      {"", kNaN, ""},          {"  \n", kNaN, ""}, {"abc\n", kNaN, "abc\n"},  {",6", kNaN, ",6"},
+      {"-x", kNaN, "x"},       {"+", kNaN, ""},    {".", kNaN, ""},           {".e1", kNaN, "e1"},
+      {"1e", kNaN, ""},        {"1ex", kNaN, "x"}, {"1e+x", kNaN, "x"},       {"0x", kNaN, ""},
+      {"0xg", kNaN, "g"},      {"0x1p", kNaN, ""}, {"in", kNaN, ""},          {"infin;", kNaN, ";"},
+      {"INFINITE", kNaN, "E"}, {"na", kNaN, ""},   {"nan(1,2)", kNaN, ",2)"}, {"nan(", kNaN, ""},
   };
   expectReads(cases, sizeof cases / sizeof cases[0]);
 }
 
 TEST(ReadNumber, WordsAndHexadecimalForms) {
   const ReadCase cases[] = {
-      {"inf", kInf, ""},          {"-Infinity!", -kInf, "!"}, {"+INFx", kInf, "x"},
-      {"nan\n", kNaN, "\n"},      {"NaN(ab_1)z", kNaN, "z"},  {"0x1.8p1;", 3.0F, ";"},
-      {"0X.8P+2", 2.0F, ""},      {"-0x10", -16.0F, ""},      {"0x1p-149", FLT_TRUE_MIN, ""},
-      {"0x1.fffffefp127", FLT_MAX, ""}, {"0x1.ffffffp127", kInf, ""},
+      {"inf", kInf, ""},
+      {"-Infinity!", -kInf, "!"},
+      {"+INFx", kInf, "x"},
+      {"nan\n", kNaN, "\n"},
+      {"NaN(aB_1)z", kNaN, "z"},
+      {"-nan", -kNaN, ""},
+      {"0x1.8p1;", 3.0F, ";"},
+      {"0X.8P+2", 2.0F, ""},
+      {"-0x10", -16.0F, ""},
+      {"0x1p-149", FLT_TRUE_MIN, ""},
+      {"0x1.fffffefp127", FLT_MAX, ""},
+      {"0x1.ffffffp127", kInf, ""},
   };
   expectReads(cases, sizeof cases / sizeof cases[0]);
 }
@@ -216,8 +222,10 @@ TEST(RunDialogue, WorkedExampleMatchesTheTranscript) {
 
 TEST(RunDialogue, UnreadableInputShowsNanAndIsNeverGood) {
   const std::string output = dialogueOutput("abc\n");
-  EXPECT_NE(output.find(" Eine Kugel mit Radius       nan [mm]               \n"), std::string::npos);
-  EXPECT_NE(output.find(" spezifischen Gewicht   :        nan [kg/dm^3]     \n"), std::string::npos);
+  EXPECT_NE(output.find(" Eine Kugel mit Radius       nan [mm]               \n"),
+            std::string::npos);
+  EXPECT_NE(output.find(" spezifischen Gewicht   :        nan [kg/dm^3]     \n"),
+            std::string::npos);
   EXPECT_NE(output.find(" Obere Grenze       nan      \n"), std::string::npos);
   EXPECT_EQ(output.find("G U T"), std::string::npos);
   const std::string ending = "\n Obere Grenze verletzt: SCHLECHT " + std::string(48, ' ') + "\n";
@@ -232,7 +240,8 @@ TEST(RunDialogue, VerdictTexts) {
   } cases[] = {
       {"100 7.85 4.6", "(#.###):" + blank + "\n\n        **** G U T ****       " + blank + "\n"},
       {"100 7.85 4.7", "(#.###):" + blank + "\n\n Obere Grenze verletzt: SCHLECHT " + blank + "\n"},
-      {"100 7.85 4.5", "(#.###):" + blank + "\n\n Untere Grenze verletzt: SCHLECHT " + blank + "\n"},
+      {"100 7.85 4.5",
+       "(#.###):" + blank + "\n\n Untere Grenze verletzt: SCHLECHT " + blank + "\n"},
       {"0 7.85 0", "\n        **** G U T ****       " + blank + "\n"},
   };
   for (const auto& c : cases) {

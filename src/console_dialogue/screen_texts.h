@@ -7,6 +7,8 @@
 
 #include <cstddef>
 
+#include "weight_model/weight_model.h"
+
 namespace korvimalet {
 
 // The version shown on the version line, with three decimals.
@@ -45,7 +47,7 @@ constexpr char kGoodText[] =          "\n        **** G U T ****       ";
 
 // Width of a text before its line feed, as a template.
 template <std::size_t N>
-constexpr std::size_t lineWidth(const char (&)[N]) {
+constexpr std::size_t lineWidth(const char (&/*text*/)[N]) {
   return N - 2;
 }
 
@@ -60,6 +62,19 @@ static_assert(lineWidth(kRadiusLine) == 48 && lineWidth(kVolumeLine) == 48 &&
                   lineWidth(kBareWeightLine) == 48 && lineWidth(kEqualsLine) == 48,
               "result line width");
 static_assert(sizeof(kScrollGap) == 2 + 24 + 1, "two blanks and 24 line feeds");
+
+// The text that announces `verdict`.
+constexpr const char* verdictText(ScaleVerdict verdict) {
+  switch (verdict) {
+    case ScaleVerdict::UpperLimitViolated:
+      return kUpperViolatedText;
+    case ScaleVerdict::LowerLimitViolated:
+      return kLowerViolatedText;
+    case ScaleVerdict::Good:
+      break;
+  }
+  return kGoodText;
+}
 
 }  // namespace korvimalet
 

@@ -63,8 +63,7 @@ float roundProductToSingle(double a, double b) {
   const double bScaled = kSplitter * b;
   const double bHigh = bScaled - (bScaled - b);
   const double bLow = b - bHigh;
-  const double tail =
-      (((aHigh * bHigh - head) + aHigh * bLow) + aLow * bHigh) + aLow * bLow;
+  const double tail = (((aHigh * bHigh - head) + aHigh * bLow) + aLow * bHigh) + aLow * bLow;
   return roundPairToSingle(head, tail);
 }
 
@@ -86,7 +85,8 @@ SphereWeights computeSphereWeights(float diameterMm, float rho) {
   w.bareWeightKg = roundFloatProduct(rho, w.volumeDm3);
   w.surfaceDm2 = roundProductToSingle(radiusSquaredDm2, kSurfaceFactor);
   w.coatingVolumeDm3 = roundFloatProduct(kCoatingThicknessDm, w.surfaceDm2);
-  w.coatingWeightKg = roundProductToSingle(static_cast<double>(w.coatingVolumeDm3), kCoatingDensity);
+  w.coatingWeightKg =
+      roundProductToSingle(static_cast<double>(w.coatingVolumeDm3), kCoatingDensity);
   w.coatedWeightKg = static_cast<float>(static_cast<double>(w.bareWeightKg) +
                                         static_cast<double>(w.coatingWeightKg));
   w.upperLimitKg = roundProductToSingle(static_cast<double>(w.coatedWeightKg), kUpperFactor);

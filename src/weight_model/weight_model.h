@@ -14,11 +14,11 @@ constexpr double kDiameterPerRadius = 2.0;
 // Millimetres to decimetres: volumes come out in dm^3, weights in kg.
 constexpr double kMmPerDm = 100.0;
 // Four thirds of pi, with pi taken as 3.14159, stored in single precision.
-constexpr float kVolumeFactor = 4.1887865f;
+constexpr float kVolumeFactor = 4.1887865F;
 // Four pi, with pi taken as 3.14159.
 constexpr double kSurfaceFactor = 12.56636;
 // Thickness of the coating layer, dm (2 mm), stored in single precision.
-constexpr float kCoatingThicknessDm = 0.02f;
+constexpr float kCoatingThicknessDm = 0.02F;
 // Specific gravity of the coating, kg/dm^3, whatever the sphere is made of.
 constexpr double kCoatingDensity = 7.853;
 // Half-width of the tolerance band as a fraction of the coated weight.

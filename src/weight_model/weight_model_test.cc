@@ -10,90 +10,18 @@
 #include <random>
 #include <string>
 
+#include "weight_model/weight_model_reference.h"
+
 namespace korvimalet {
 namespace {
 
-// The exact reference: a binary128 format. Every product of the model (at
-// most 24 + 24 + 53 = 101 significant bits) is exact in its 113 bits, so a
-// reference step rounds only once, in its conversion to float. The two steps
-// that are not products, the quotient by 100 and the sum of two floats, are
-// rounded to 113 bits first; for binary32 operands that second rounding is
-// harmless, since 113 > 2 x 24 + 2.
-#if defined(__SIZEOF_FLOAT128__)
-using Exact = __float128;
-constexpr bool kHaveExact = true;
-#elif defined(__LDBL_MANT_DIG__) && __LDBL_MANT_DIG__ == 113
-using Exact = long double;
-constexpr bool kHaveExact = true;
-#else
-using Exact = double;
-constexpr bool kHaveExact = false;
-#endif
-
-float once(Exact exact) { return static_cast<float>(exact); }
-
-SphereWeights referenceWeights(float diameterMm, float rho) {
-  SphereWeights w{};
-  w.radiusMm = once(Exact(diameterMm) / 2);
-  w.radiusDm = once(Exact(w.radiusMm) / 100);
-  const Exact radiusDm = Exact(w.radiusDm);
-  const float cubeDm3 = once(radiusDm * radiusDm * radiusDm);
-  w.volumeDm3 = once(Exact(kVolumeFactor) * Exact(cubeDm3));
-  w.bareWeightKg = once(Exact(rho) * Exact(w.volumeDm3));
-  w.surfaceDm2 = once(radiusDm * radiusDm * Exact(kSurfaceFactor));
-  w.coatingVolumeDm3 = once(Exact(kCoatingThicknessDm) * Exact(w.surfaceDm2));
-  w.coatingWeightKg = once(Exact(w.coatingVolumeDm3) * Exact(kCoatingDensity));
-  w.coatedWeightKg = once(Exact(w.bareWeightKg) + Exact(w.coatingWeightKg));
-  w.upperLimitKg = once(Exact(w.coatedWeightKg) * Exact(kUpperFactor));
-  w.lowerLimitKg = once(Exact(w.coatedWeightKg) * Exact(kLowerFactor));
-  return w;
-}
-
-std::uint32_t bitsOf(float value) {
-  std::uint32_t bits = 0;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
+using reference::bitsOf;
+using reference::kHaveExact;
 
 float floatFromBits(std::uint32_t bits) {
   float value = 0;
   std::memcpy(&value, &bits, sizeof value);
   return value;
-}
-
-// Equal bit for bit; any NaN matches any NaN.
-bool sameFloat(float a, float b) {
-  return (std::isnan(a) && std::isnan(b)) || bitsOf(a) == bitsOf(b);
-}
-
-// Names the first field in which two records differ, or returns "".
-std::string firstDifference(const SphereWeights& got, const SphereWeights& want) {
-  const struct {
-    const char* name;
-    float got;
-    float want;
-  } fields[] = {
-      {"radiusMm", got.radiusMm, want.radiusMm},
-      {"radiusDm", got.radiusDm, want.radiusDm},
-      {"volumeDm3", got.volumeDm3, want.volumeDm3},
-      {"bareWeightKg", got.bareWeightKg, want.bareWeightKg},
-      {"surfaceDm2", got.surfaceDm2, want.surfaceDm2},
-      {"coatingVolumeDm3", got.coatingVolumeDm3, want.coatingVolumeDm3},
-      {"coatingWeightKg", got.coatingWeightKg, want.coatingWeightKg},
-      {"coatedWeightKg", got.coatedWeightKg, want.coatedWeightKg},
-      {"upperLimitKg", got.upperLimitKg, want.upperLimitKg},
-      {"lowerLimitKg", got.lowerLimitKg, want.lowerLimitKg},
-  };
-  for (const auto& field : fields) {
-    if (!sameFloat(field.got, field.want)) {
-      char text[160];
-      std::snprintf(text, sizeof text, "%s: got %.9g (0x%08x), exact %.9g (0x%08x)", field.name,
-                    static_cast<double>(field.got), static_cast<unsigned>(bitsOf(field.got)),
-                    static_cast<double>(field.want), static_cast<unsigned>(bitsOf(field.want)));
-      return text;
-    }
-  }
-  return "";
 }
 
 std::string printed(float value) {
@@ -114,15 +42,21 @@ class ExactReference : public ::testing::Test {
 
   // Counts inputs whose record differs from the reference; reports the first few.
   int countMismatches(float diameterMm, float rho) {
-    const std::string difference =
-        firstDifference(computeSphereWeights(diameterMm, rho), referenceWeights(diameterMm, rho));
-    if (difference.empty()) {
+    const SphereWeights got = computeSphereWeights(diameterMm, rho);
+    const SphereWeights want = reference::exactWeights(diameterMm, rho);
+    const int field = reference::firstDifferentField(got, want);
+    if (field < 0) {
       return 0;
     }
     if (++reported_ <= 5) {
+      float gotFields[reference::kFieldCount];
+      float wantFields[reference::kFieldCount];
+      reference::fieldsOf(got, gotFields);
+      reference::fieldsOf(want, wantFields);
       ADD_FAILURE() << "diameter " << diameterMm << " (0x" << std::hex << bitsOf(diameterMm)
-                    << "), rho " << rho << " (0x" << bitsOf(rho) << std::dec << "): "
-                    << difference;
+                    << "), rho " << rho << " (0x" << bitsOf(rho) << std::dec
+                    << "): " << reference::kFieldNames[field] << " is " << gotFields[field]
+                    << ", exactly rounded " << wantFields[field];
     }
     return 1;
   }
@@ -146,7 +80,8 @@ TEST_F(ExactReference, AnyBitPattern) {
   std::uniform_int_distribution<std::uint32_t> patterns;
   int mismatches = 0;
   for (int i = 0; i < 300000; ++i) {
-    mismatches += countMismatches(floatFromBits(patterns(random_)), floatFromBits(patterns(random_)));
+    mismatches +=
+        countMismatches(floatFromBits(patterns(random_)), floatFromBits(patterns(random_)));
   }
   EXPECT_EQ(mismatches, 0);
 }
@@ -158,7 +93,8 @@ TEST_F(ExactReference, ExtremeMagnitudes) {
   std::uniform_int_distribution<std::uint32_t> exponents(0, 255);
   std::uniform_int_distribution<std::uint32_t> signs(0, 1);
   const auto randomFloat = [&](std::uint32_t exponentLow, std::uint32_t exponentHigh) {
-    const std::uint32_t exponent = exponentLow + exponents(random_) % (exponentHigh - exponentLow + 1);
+    const std::uint32_t exponent =
+        exponentLow + exponents(random_) % (exponentHigh - exponentLow + 1);
     return floatFromBits(signs(random_) << 31 | exponent << 23 | significands(random_));
   };
   int mismatches = 0;
@@ -166,10 +102,21 @@ TEST_F(ExactReference, ExtremeMagnitudes) {
     mismatches += countMismatches(randomFloat(0, 254), randomFloat(100, 154));  // any diameter
     mismatches += countMismatches(randomFloat(0, 40), randomFloat(0, 254));     // tiny diameters
   }
-  const float named[] = {0.0F, -0.0F, 1e-45F, -1e-45F, 1e-30F, 1e30F, -1e30F, 3.4e38F, -3.4e38F,
+  const float named[] = {0.0F,
+                         -0.0F,
+                         1e-45F,
+                         -1e-45F,
+                         1e-30F,
+                         1e30F,
+                         -1e30F,
+                         3.4e38F,
+                         -3.4e38F,
                          std::numeric_limits<float>::infinity(),
                          -std::numeric_limits<float>::infinity(),
-                         std::numeric_limits<float>::quiet_NaN(), 100.0F, 117.878F, 7.85F};
+                         std::numeric_limits<float>::quiet_NaN(),
+                         100.0F,
+                         117.878F,
+                         7.85F};
   for (const float diameterMm : named) {
     for (const float rho : named) {
       mismatches += countMismatches(diameterMm, rho);
@@ -206,8 +153,10 @@ TEST(ComputeSphereWeights, AluminiumSphereLimitsLandOnTypedReadings) {
   EXPECT_EQ(w.lowerLimitKg, 2.9966571F);
   EXPECT_EQ(judgeScaleReading(3.057196F, w), ScaleVerdict::Good);
   EXPECT_EQ(judgeScaleReading(2.9966571F, w), ScaleVerdict::Good);
-  EXPECT_EQ(judgeScaleReading(std::nextafter(3.057196F, 4.0F), w), ScaleVerdict::UpperLimitViolated);
-  EXPECT_EQ(judgeScaleReading(std::nextafter(2.9966571F, 2.0F), w), ScaleVerdict::LowerLimitViolated);
+  EXPECT_EQ(judgeScaleReading(std::nextafter(3.057196F, 4.0F), w),
+            ScaleVerdict::UpperLimitViolated);
+  EXPECT_EQ(judgeScaleReading(std::nextafter(2.9966571F, 2.0F), w),
+            ScaleVerdict::LowerLimitViolated);
 }
 
 TEST(ComputeSphereWeights, SmallSphereOutsideBothEnds) {
@@ -220,9 +169,8 @@ TEST(ComputeSphereWeights, SmallSphereOutsideBothEnds) {
 
 TEST(ComputeSphereWeights, ZeroDiameterGivesZeroEverywhere) {
   const SphereWeights w = computeSphereWeights(0.0F, 7.85F);
-  const float fields[] = {w.radiusMm,     w.radiusDm,         w.volumeDm3,       w.bareWeightKg,
-                          w.surfaceDm2,   w.coatingVolumeDm3, w.coatingWeightKg, w.coatedWeightKg,
-                          w.upperLimitKg, w.lowerLimitKg};
+  float fields[reference::kFieldCount];
+  reference::fieldsOf(w, fields);
   for (const float field : fields) {
     EXPECT_EQ(field, 0.0F);
   }
