@@ -174,9 +174,8 @@ const char* checkDialogueInput(const std::uint8_t* data, std::size_t size) {
 ScaleVerdict expectedVerdictFor(const std::uint8_t* data, std::size_t size) {
   float numbers[3] = {};
   withStreams(data, size, [&](std::FILE* input, std::FILE* output) {
-    for (float& number : numbers) {
-      number = readNumber(input, output);
-    }
+    std::generate(std::begin(numbers), std::end(numbers),
+                  [&] { return readNumber(input, output); });
   });
   return reference::expectedVerdict(numbers[2], computeSphereWeights(numbers[0], numbers[1]));
 }

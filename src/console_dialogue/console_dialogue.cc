@@ -143,6 +143,25 @@ bool readExponent(std::FILE* input, int& c, long long& exponent) {
   return true;
 }
 
+// Writes `value` in decimal and a terminating NUL at `out`; |value| is at
+// most kExponentLimit. (snprintf would do, at several times the cost.)
+void writeInteger(char* out, long long value) {
+  if (value < 0) {
+    *out++ = '-';
+    value = -value;
+  }
+  char reversed[8];
+  int count = 0;
+  do {
+    reversed[count++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value > 0);
+  while (count > 0) {
+    *out++ = reversed[--count];
+  }
+  *out = '\0';
+}
+
 // Reads digits with an optional point and an optional exponent after the
 // sign; `c` holds the first character. The significant digits are rewritten
 // as an integer times a power ("123e-2", "0x18p-3"), which needs no decimal
@@ -180,8 +199,19 @@ float readDigits(std::FILE* input, int& c, bool negative) {
   scale = scale > kExponentLimit ? kExponentLimit : scale;
   scale = scale < -kExponentLimit ? -kExponentLimit : scale;
   char canonical[kCanonicalSize];
-  std::snprintf(canonical, sizeof canonical, "%s%s%s%c%lld", negative ? "-" : "", hex ? "0x" : "",
-                digits, hex ? 'p' : 'e', scale);
+  char* out = canonical;
+  if (negative) {
+    *out++ = '-';
+  }
+  if (hex) {
+    *out++ = '0';
+    *out++ = 'x';
+  }
+  for (const char* digit = digits; *digit != '\0'; ++digit) {
+    *out++ = *digit;
+  }
+  *out++ = hex ? 'p' : 'e';
+  writeInteger(out, scale);
   return std::strtof(canonical, nullptr);
 }
 

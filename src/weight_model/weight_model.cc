@@ -14,12 +14,15 @@
 // format and then to binary32 gives the correctly rounded binary32 result.
 //
 // That does not hold for the cube (72 bits) or for a product with a double
-// constant (up to 101 bits): rounded in double first, about one limit in two
-// hundred would land one unit in the last place off. There Dekker's product
-// gives the rounding error of the double product exactly, and the pair is
-// rounded to odd in double before the one rounding to float. Rounding to odd
-// keeps the information whether the exact value lay above, below or on the
-// halfway point between two floats, so the final rounding is the correct one.
+// constant (up to 101 bits). There the double product is the exact product
+// rounded to the nearest double, and it rounds to the same float as the
+// exact product unless it is itself a halfway point between two floats: a
+// halfway point is a double, so the exact product cannot lie on its other
+// side without the halfway point being nearer to it. Only for such a double
+// (or one in the float denormal range, whose halfway points lie elsewhere)
+// is the rounding error worked out, exactly, by Dekker's product; the pair
+// is then rounded to odd in double before the one rounding to float, which
+// keeps whether the exact value lay above, on or below the halfway point.
 //
 // All of this needs double operations rounded to double, one at a time:
 // fused multiply-add contraction is switched off for this code in the build.
@@ -30,6 +33,13 @@ namespace {
 // Veltkamp's splitting constant 2^27 + 1: it cuts a double into a high and a
 // low part of at most 26 significant bits each, whose products are exact.
 constexpr double kSplitter = 134217729.0;
+
+// The bits of a double below a float's 24-bit significand (normal range).
+constexpr std::uint64_t kBelowFloatMask = (std::uint64_t{1} << 29) - 1;
+// Those bits for a double halfway between two floats.
+constexpr std::uint64_t kHalfwayBits = std::uint64_t{1} << 28;
+// The biased double exponent of the smallest normal float, 2^-126.
+constexpr std::uint64_t kSmallestNormalFloatExponent = 1023 - 126;
 
 // Rounds head + tail to binary32, where head is the double nearest to the
 // exact value and tail the exact remainder (so |tail| <= half an ulp of head).
@@ -48,12 +58,12 @@ float roundPairToSingle(double head, double tail) {
   return static_cast<float>(head);
 }
 
-// The exact product a x b rounded once to binary32. Dekker's product is
-// exact as long as nothing overflows or underflows in double; the operands
-// here are at most about 1e77 and products of floats with constants, far
-// inside that range.
-float roundProductToSingle(double a, double b) {
-  const double head = a * b;
+// The exact product a x b rounded once to binary32, for a double product
+// `head` that lies on a halfway point between floats or below the normal
+// float range. Dekker's product gives its rounding error exactly as long as
+// nothing overflows or underflows in double; the operands here are at most
+// about 1e77 and products of floats with constants, far inside that range.
+float roundHalfwayProductToSingle(double a, double b, double head) {
   if (!std::isfinite(head)) {
     return static_cast<float>(head);
   }
@@ -65,6 +75,18 @@ float roundProductToSingle(double a, double b) {
   const double bLow = b - bHigh;
   const double tail = (((aHigh * bHigh - head) + aHigh * bLow) + aLow * bHigh) + aLow * bLow;
   return roundPairToSingle(head, tail);
+}
+
+// The exact product a x b rounded once to binary32.
+inline float roundProductToSingle(double a, double b) {
+  const double head = a * b;
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &head, sizeof bits);
+  const std::uint64_t biasedExponent = (bits >> 52) & 0x7FFU;
+  if ((bits & kBelowFloatMask) != kHalfwayBits && biasedExponent >= kSmallestNormalFloatExponent) {
+    return static_cast<float>(head);  // the usual case, infinities and NaN included
+  }
+  return roundHalfwayProductToSingle(a, b, head);
 }
 
 // Two binary32 values multiplied exactly in double, then rounded once.
