@@ -1,0 +1,12 @@
+# Run by CPack on its staging tree, before the Debian package is built:
+# compresses the manual page and adds the copyright file and the changelog
+# that Debian's policy asks every package to carry.
+set(prefix "${CPACK_TEMPORARY_INSTALL_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX}")
+execute_process(COMMAND gzip -9nf "${prefix}/share/man/man1/korvimalet.1" COMMAND_ERROR_IS_FATAL ANY)
+
+set(docs "${prefix}/share/doc/korvimalet")
+file(MAKE_DIRECTORY "${docs}")
+file(COPY "${CPACK_KORVIMALET_PACKAGING_DIR}/copyright" DESTINATION "${docs}"
+     FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+configure_file("${CPACK_KORVIMALET_PACKAGING_DIR}/changelog.in" "${docs}/changelog.Debian" @ONLY)
+execute_process(COMMAND gzip -9nf "${docs}/changelog.Debian" COMMAND_ERROR_IS_FATAL ANY)
