@@ -6,6 +6,11 @@
 #include "console_dialogue/screen_texts.h"
 #include "weight_model/weight_model.h"
 
+#if defined(__MINGW32__) && !__USE_MINGW_ANSI_STDIO
+#error \
+    "build with __USE_MINGW_ANSI_STDIO=1: the legacy Windows runtime rounds printed values wrongly"
+#endif
+
 namespace korvimalet {
 namespace {
 

@@ -194,9 +194,12 @@ TEST(ReadNumber, AgreesWithStrtofOnRandomDecimals) {
 }
 
 TEST(ReadNumber, PointIsTheSeparatorInACommaLocale) {
-  const char* locale = std::setlocale(LC_ALL, "de_DE.UTF-8");
+  const char* locale = nullptr;
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "German_Germany.1252"}) {
+    locale = locale != nullptr ? locale : std::setlocale(LC_ALL, name);
+  }
   if (locale == nullptr) {
-    GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";
+    GTEST_SKIP() << "no German locale is installed";
   }
   ASSERT_STREQ(std::localeconv()->decimal_point, ",");
   const Read point = readFrom("4.6\n");
@@ -230,6 +233,20 @@ TEST(RunDialogue, UnreadableInputShowsNanAndIsNeverGood) {
   EXPECT_EQ(output.find("G U T"), std::string::npos);
   const std::string ending = "\n Obere Grenze verletzt: SCHLECHT " + std::string(48, ' ') + "\n";
   EXPECT_EQ(output.substr(output.size() - ending.size()), ending);
+}
+
+TEST(RunDialogue, ValuesPrintFromTheirExactBinaryValue) {
+  // 0.0625 lies exactly halfway between 0.062 and 0.063: ties go to even
+  // (the legacy Windows runtime prints 0.063). 1e30 as a float is exactly
+  // 1000000015047466219876688855040, every digit of which is printed (the
+  // legacy runtime pads after 17 digits with zeros).
+  const std::string output = dialogueOutput("0.125 0.0625 0\n");
+  EXPECT_NE(output.find(" Eine Kugel mit Radius     0.062 [mm]"), std::string::npos);
+  EXPECT_NE(output.find(" spezifischen Gewicht   :      0.062 [kg/dm^3]"), std::string::npos);
+  const std::string huge = dialogueOutput("2e30 0.1875 0\n");
+  EXPECT_NE(huge.find(" Eine Kugel mit Radius 1000000015047466219876688855040.000 [mm]"),
+            std::string::npos);
+  EXPECT_NE(huge.find(" spezifischen Gewicht   :      0.188 [kg/dm^3]"), std::string::npos);
 }
 
 TEST(RunDialogue, VerdictTexts) {
