@@ -1,8 +1,8 @@
 #include "weight_model/weight_model.h"
 
-#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 // How each step is rounded once.
 //
@@ -27,6 +27,9 @@
 // All of this needs double operations rounded to double, one at a time:
 // fused multiply-add contraction is switched off for this code in the build.
 
+static_assert(std::numeric_limits<float>::is_iec559 && std::numeric_limits<double>::is_iec559,
+              "the arithmetic below is IEEE 754 binary32 and binary64");
+
 namespace korvimalet {
 namespace {
 
@@ -40,6 +43,8 @@ constexpr std::uint64_t kBelowFloatMask = (std::uint64_t{1} << 29) - 1;
 constexpr std::uint64_t kHalfwayBits = std::uint64_t{1} << 28;
 // The biased double exponent of the smallest normal float, 2^-126.
 constexpr std::uint64_t kSmallestNormalFloatExponent = 1023 - 126;
+// The biased double exponent of infinities and NaN.
+constexpr std::uint64_t kNonFiniteExponent = 0x7FF;
 
 // Rounds head + tail to binary32, where head is the double nearest to the
 // exact value and tail the exact remainder (so |tail| <= half an ulp of head).
@@ -64,9 +69,6 @@ float roundPairToSingle(double head, double tail) {
 // nothing overflows or underflows in double; the operands here are at most
 // about 1e77 and products of floats with constants, far inside that range.
 float roundHalfwayProductToSingle(double a, double b, double head) {
-  if (!std::isfinite(head)) {
-    return static_cast<float>(head);
-  }
   const double aScaled = kSplitter * a;
   const double aHigh = aScaled - (aScaled - a);
   const double aLow = a - aHigh;
@@ -83,8 +85,10 @@ inline float roundProductToSingle(double a, double b) {
   std::uint64_t bits = 0;
   std::memcpy(&bits, &head, sizeof bits);
   const std::uint64_t biasedExponent = (bits >> 52) & 0x7FFU;
-  if ((bits & kBelowFloatMask) != kHalfwayBits && biasedExponent >= kSmallestNormalFloatExponent) {
-    return static_cast<float>(head);  // the usual case, infinities and NaN included
+  const bool nearHalfway =
+      (bits & kBelowFloatMask) == kHalfwayBits || biasedExponent < kSmallestNormalFloatExponent;
+  if (!nearHalfway || biasedExponent == kNonFiniteExponent) {
+    return static_cast<float>(head);  // the usual case, and infinities and NaN
   }
   return roundHalfwayProductToSingle(a, b, head);
 }
