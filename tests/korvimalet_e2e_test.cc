@@ -30,19 +30,19 @@ constexpr int kStressTimeoutMs = 1000;
 // Under a launcher such as wine, starting a process takes longer.
 constexpr int kLaunchedStressTimeoutMs = 15000;
 
-// The program under test: the build's own binary, or KORVIMALET_EXE run
-// through KORVIMALET_LAUNCHER (for instance wine) when those are set.
+// Whether the program runs through KORVIMALET_LAUNCHER (for instance wine).
 bool throughLauncher() {
   const char* launcher = std::getenv("KORVIMALET_LAUNCHER");
   return launcher != nullptr && *launcher != '\0';
 }
 
+// The program under test: the build's own binary, or KORVIMALET_EXE run
+// through KORVIMALET_LAUNCHER when those are set.
 std::vector<std::string> programCommand() {
   std::vector<std::string> command;
-  const char* launcher = std::getenv("KORVIMALET_LAUNCHER");
   const char* exe = std::getenv("KORVIMALET_EXE");
-  if (launcher != nullptr && *launcher != '\0') {
-    command.emplace_back(launcher);
+  if (throughLauncher()) {
+    command.emplace_back(std::getenv("KORVIMALET_LAUNCHER"));
   }
   command.emplace_back(exe != nullptr && *exe != '\0' ? exe : KORVIMALET_BINARY);
   return command;
