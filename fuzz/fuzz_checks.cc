@@ -9,7 +9,7 @@
 
 #include "console_dialogue/console_dialogue.h"
 #include "console_dialogue/screen_texts.h"
-#include "weight_model/weight_model_reference.h"
+#include "tests/weight_model_reference.h"
 
 namespace korvimalet {
 namespace {

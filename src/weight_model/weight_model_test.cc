@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "weight_model/weight_model_reference.h"
+#include "tests/weight_model_reference.h"
 
 namespace korvimalet {
 namespace {

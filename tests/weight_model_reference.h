@@ -1,11 +1,10 @@
-// Test-only exact reference for the weight model, in a binary128 format.
-// Every product of the model (at most 24 + 24 + 53 = 101 significant bits) is
-// exact in its 113 bits, so each reference step rounds only once, in its
-// conversion to float. The two steps that are not products, the quotient by
-// 100 and the sum of two floats, are rounded to 113 bits first; for binary32
-// operands that earlier rounding is harmless, since 113 > 2 x 24 + 2.
-#ifndef KORVIMALET_WEIGHT_MODEL_WEIGHT_MODEL_REFERENCE_H_
-#define KORVIMALET_WEIGHT_MODEL_WEIGHT_MODEL_REFERENCE_H_
+// Test-only exact reference for the weight model, never part of the program, in a binary128
+// format. Every product of the model (at most 24 + 24 + 53 = 101 significant bits) is exact in its
+// 113 bits, so each reference step rounds only once, in its conversion to float. The two steps that
+// are not products, the quotient by 100 and the sum of two floats, are rounded to 113 bits first;
+// for binary32 operands that earlier rounding is harmless, since 113 > 2 x 24 + 2.
+#ifndef KORVIMALET_TESTS_WEIGHT_MODEL_REFERENCE_H_
+#define KORVIMALET_TESTS_WEIGHT_MODEL_REFERENCE_H_
 
 #include <cmath>
 #include <cstdint>
@@ -99,4 +98,4 @@ inline ScaleVerdict expectedVerdict(float readingKg, const SphereWeights& w) {
 }  // namespace reference
 }  // namespace korvimalet
 
-#endif  // KORVIMALET_WEIGHT_MODEL_WEIGHT_MODEL_REFERENCE_H_
+#endif  // KORVIMALET_TESTS_WEIGHT_MODEL_REFERENCE_H_
