@@ -14,15 +14,39 @@
 #include <sstream>
 #include <string>
 
+#ifdef _WIN32
+#include <process.h>
+#endif
+
 namespace korvimalet {
 namespace {
 
 const float kInf = std::numeric_limits<float>::infinity();
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 
+// An empty file stream for writing and reading back, removed once closed.
+std::FILE* scratchStream() {
+#ifdef _WIN32
+  // msvcrt's tmpfile() takes its names from the clock, so two test processes
+  // running at once can pick the same name, and one of them gets no stream.
+  // The process id makes these names our own; "D" deletes the file on close.
+  static unsigned count = 0;
+  const std::string name = testing::TempDir() + "korvimalet-test-" + std::to_string(_getpid()) +
+                           "-" + std::to_string(count++) + ".tmp";
+  std::FILE* stream = std::fopen(name.c_str(), "w+bD");
+#else
+  std::FILE* stream = std::tmpfile();
+#endif
+  if (stream == nullptr) {
+    std::perror("no scratch file for the test streams");
+    std::abort();
+  }
+  return stream;
+}
+
 // A stream holding `text`, positioned at its start.
 std::FILE* streamOf(const std::string& text) {
-  std::FILE* stream = std::tmpfile();
+  std::FILE* stream = scratchStream();
   std::fwrite(text.data(), 1, text.size(), stream);
   std::rewind(stream);
   return stream;
@@ -43,7 +67,7 @@ struct Read {
 
 Read readFrom(const std::string& text) {
   std::FILE* input = streamOf(text);
-  std::FILE* output = std::tmpfile();
+  std::FILE* output = scratchStream();
   const float value = readNumber(input, output);
   Read read{value, restOf(input)};
   std::fclose(input);
@@ -53,7 +77,7 @@ Read readFrom(const std::string& text) {
 
 std::string dialogueOutput(const std::string& input) {
   std::FILE* in = streamOf(input);
-  std::FILE* out = std::tmpfile();
+  std::FILE* out = scratchStream();
   EXPECT_EQ(runDialogue(in, out), 0);
   std::rewind(out);
   std::string output = restOf(out);
