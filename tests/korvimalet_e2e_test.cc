@@ -387,7 +387,8 @@ TEST_F(Korvimalet, StressGeneratedInputsAtEveryCut) {
       if (broken != nullptr || program.exitStatus != 0 || (good && startsWithNonNumber(input))) {
         ++failures;
         ADD_FAILURE() << "input \"" << input << "\": " << (broken != nullptr ? broken : "")
-                      << " exit status " << program.exitStatus;
+                      << " exit status " << program.exitStatus << "; its output:\n"
+                      << program.output;
       }
     }
   }
