@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "console_dialogue/console_dialogue.h"
+#include "console_dialogue/number_reader.h"
 #include "console_dialogue/screen_texts.h"
 #include "tests/weight_model_reference.h"
 

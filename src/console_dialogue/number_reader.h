@@ -1,0 +1,31 @@
+// Reading one number typed by the operator, as the "%f" conversion of
+// formatted input reads it, into a binary32 float.
+//
+// It is not the C library's scanf: the libraries differ on malformed forms,
+// where glibc accepts what the C standard rejects (an exponent without
+// digits such as "1e", a word that breaks off such as "inx", a "nan(" or a
+// hexadecimal form without its closing part or digits), and their decimal
+// separator follows the locale. This reader follows the C standard, takes
+// the point in every locale, rounds numbers of any length correctly, and so
+// reads the same on every platform.
+#ifndef KORVIMALET_CONSOLE_DIALOGUE_NUMBER_READER_H_
+#define KORVIMALET_CONSOLE_DIALOGUE_NUMBER_READER_H_
+
+#include <cstdio>
+
+namespace korvimalet {
+
+// Flushes `output`, so that every prompt is visible, then reads one number
+// from `input` as the "%f" conversion of formatted input does: skips white
+// space, line ends included, then takes the longest prefix of a number
+// (optional sign, digits with an optional point, optional exponent; also
+// "inf", "infinity", "nan", "nan(...)" and hexadecimal "0x...p..." forms)
+// and rounds it correctly to the nearest float. The decimal separator is
+// the point, whatever the locale. Whatever stops the number stays in the
+// input. Returns NaN when no number could be read (no number at all, an
+// incomplete one such as "1e", or the end of the input).
+float readNumber(std::FILE* input, std::FILE* output);
+
+}  // namespace korvimalet
+
+#endif  // KORVIMALET_CONSOLE_DIALOGUE_NUMBER_READER_H_
