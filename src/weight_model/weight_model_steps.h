@@ -48,6 +48,7 @@
 // of 32-bit x86) would round each result twice and carry the excess into
 // the next step, and so move limits by one unit and change verdicts.
 #if !defined(FLT_EVAL_METHOD) || FLT_EVAL_METHOD != 0
+// cppcheck-suppress preprocessorErrorDirective ; it does not see <cfloat>'s value
 #error \
     "floating-point expressions are evaluated in a wider format here (FLT_EVAL_METHOD is not 0); \
 build with SSE2 arithmetic (g++ and clang++: -msse2 -mfpmath=sse, MSVC: /arch:SSE2)"
