@@ -1,13 +1,13 @@
 // Reading one number typed by the operator, as the "%f" conversion of
 // formatted input reads it, into a binary32 float.
 //
-// It is not the C library's scanf: the libraries differ on malformed forms,
-// where glibc accepts what the C standard rejects (an exponent without
-// digits such as "1e", a word that breaks off such as "inx", a "nan(" or a
-// hexadecimal form without its closing part or digits), and their decimal
-// separator follows the locale. This reader follows the C standard, takes
-// the point in every locale, rounds numbers of any length correctly, and so
-// reads the same on every platform.
+// It is not the C library's scanf: on malformed forms (an exponent without
+// digits such as "1e", a word that breaks off such as "inx", "nan(" and
+// what follows it, a hexadecimal form without digits) C libraries depart
+// from the C standard and from each other, and their decimal separator
+// follows the locale. This reader follows the standard, takes the point in
+// every locale, rounds numbers of any length correctly, and so reads the
+// same on every platform.
 #ifndef KORVIMALET_CONSOLE_DIALOGUE_NUMBER_READER_H_
 #define KORVIMALET_CONSOLE_DIALOGUE_NUMBER_READER_H_
 

@@ -203,7 +203,11 @@ TEST(ReadNumber, NumbersOfAnyLengthAndExponent) {
         const Read read = readFrom(text + "\n");
         ASSERT_EQ(read.value, form.expected)
             << text.substr(0, 60) << "... (" << text.size() << " characters)";
+#ifndef __MINGW32__
+        // (mingw-w64's strtof reads some of these as 0; glibc's reads them
+        // right, and so does this reader, checked above on every target.)
         ASSERT_EQ(read.value, std::strtof(text.c_str(), nullptr)) << text.substr(0, 60);
+#endif
         ASSERT_EQ(read.rest, "\n");
       }
     }
