@@ -3,8 +3,8 @@
 // code, on all 2^32 bit patterns (zeros, denormals, infinities and NaNs
 // included) and compared bit for bit with the integer reference; a NaN
 // matches any NaN. The sum of two floats, correct by the double-rounding
-// theorem cited in the model, is checked on a large sample of pairs, most of
-// them with sums on or beside a halfway point between floats. The products
+// theorem cited in the model, is checked on a large sample of pairs, half
+// of them with sums on or beside a halfway point between floats. The products
 // of two floats are exact in double and need no check.
 //
 // Prints, per step, the inputs checked, the mismatches and the seconds;
