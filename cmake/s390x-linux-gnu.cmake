@@ -1,15 +1,6 @@
-# Cross-compiles for IBM Z Linux, big-endian with Debian's cross compiler (package
-# g++-s390x-linux-gnu); the programs run under qemu-user (package qemu-user).
-set(CMAKE_SYSTEM_NAME Linux)
+# Cross-compiles for IBM Z Linux, big-endian (package g++-s390x-linux-gnu);
+# the programs run under qemu-user (package qemu-user).
 set(CMAKE_SYSTEM_PROCESSOR s390x)
-
-set(CMAKE_C_COMPILER s390x-linux-gnu-gcc)
-set(CMAKE_CXX_COMPILER s390x-linux-gnu-g++)
-
-set(CMAKE_FIND_ROOT_PATH /usr/s390x-linux-gnu)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-s390x -L /usr/s390x-linux-gnu)
+set(KORVIMALET_TRIPLE s390x-linux-gnu)
+set(KORVIMALET_EMULATOR qemu-s390x -L /usr/s390x-linux-gnu)
+include(${CMAKE_CURRENT_LIST_DIR}/linux-gnu-cross.cmake)

@@ -118,8 +118,20 @@ inline float floatOf(std::uint32_t bits) {
   return value;
 }
 
+inline std::uint32_t bitsOf(float value) {
+  std::uint32_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
 inline float infinity(bool negative) { return floatOf(negative ? 0xFF800000U : 0x7F800000U); }
 inline float notANumber() { return floatOf(0x7FC00000U); }
+
+// What a one-operand step gives for an infinite or NaN operand: the
+// infinity of `negative`'s sign, or NaN.
+inline float nonFinite(const Parts& p, bool negative) {
+  return p.kind == Kind::Infinite ? infinity(negative) : notANumber();
+}
 
 // Rounds (value + a fraction of one unit, if `sticky`) x 2^exponent to the
 // nearest float, ties to even, with the given sign. `sticky` stands for a
@@ -172,7 +184,7 @@ inline float roundToFloat(bool negative, Wide value, int exponent, bool sticky) 
 inline float timesConstant(float x, double factor) {
   const Parts p = partsOf(x);
   if (p.kind != Kind::Finite) {
-    return p.kind == Kind::Infinite ? infinity(p.negative) : notANumber();
+    return nonFinite(p, p.negative);
   }
   const Parts c = partsOf(factor);
   return roundToFloat(p.negative, multiply(p.significand, c.significand), p.exponent + c.exponent,
@@ -183,7 +195,7 @@ inline float timesConstant(float x, double factor) {
 inline float halfOf(float x) {
   const Parts p = partsOf(x);
   if (p.kind != Kind::Finite) {
-    return p.kind == Kind::Infinite ? infinity(p.negative) : notANumber();
+    return nonFinite(p, p.negative);
   }
   return roundToFloat(p.negative, wideOf(p.significand), p.exponent - 1, false);
 }
@@ -194,7 +206,7 @@ inline float halfOf(float x) {
 inline float decimetresOf(float x) {
   const Parts p = partsOf(x);
   if (p.kind != Kind::Finite) {
-    return p.kind == Kind::Infinite ? infinity(p.negative) : notANumber();
+    return nonFinite(p, p.negative);
   }
   const std::uint64_t scaled = p.significand << 40;
   return roundToFloat(p.negative, wideOf(scaled / 100), p.exponent - 40, scaled % 100 != 0);
@@ -204,7 +216,7 @@ inline float decimetresOf(float x) {
 inline float cubeOf(float x) {
   const Parts p = partsOf(x);
   if (p.kind != Kind::Finite) {
-    return p.kind == Kind::Infinite ? infinity(p.negative) : notANumber();
+    return nonFinite(p, p.negative);
   }
   return roundToFloat(p.negative, multiply(p.significand * p.significand, p.significand),
                       3 * p.exponent, false);
@@ -214,7 +226,7 @@ inline float cubeOf(float x) {
 inline float surfaceOf(float x) {
   const Parts p = partsOf(x);
   if (p.kind != Kind::Finite) {
-    return p.kind == Kind::Infinite ? infinity(false) : notANumber();
+    return nonFinite(p, false);
   }
   const Parts c = partsOf(kSurfaceFactor);
   return roundToFloat(false, multiply(p.significand * p.significand, c.significand),

@@ -40,17 +40,8 @@ constexpr std::uint64_t kChunk = std::uint64_t{1} << 22;
 constexpr std::uint64_t kAllPatterns = std::uint64_t{1} << 32;
 constexpr std::uint64_t kReported = 5;
 
-std::uint32_t bitsOf(float value) {
-  std::uint32_t bits = 0;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
-
-float floatOf(std::uint32_t bits) {
-  float value = 0;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
+using reference::bitsOf;
+using reference::floatOf;
 
 bool same(float a, float b) { return bitsOf(a) == bitsOf(b) || (std::isnan(a) && std::isnan(b)); }
 

@@ -1,0 +1,20 @@
+# The body of the Windows toolchain files: Debian's mingw-w64 for
+# CMAKE_SYSTEM_PROCESSOR (x86_64 or i686); the tests run under wine.
+set(CMAKE_SYSTEM_NAME Windows)
+set(KORVIMALET_MINGW_TRIPLE ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32)
+
+set(CMAKE_C_COMPILER ${KORVIMALET_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${KORVIMALET_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${KORVIMALET_MINGW_TRIPLE}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${KORVIMALET_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# One file that needs no DLL beyond those of every Windows: the C++ runtime,
+# libgcc and winpthread linked in.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)
