@@ -191,8 +191,7 @@ const char* checkWeightModelInput(const std::uint8_t* data, std::size_t size) {
   if (judgeScaleReading(readingKg, weights) != reference::expectedVerdict(readingKg, weights)) {
     return "the verdict disagrees with ordered comparisons against the limits";
   }
-  if (reference::kHaveExact &&
-      reference::firstDifferentField(weights, reference::exactWeights(diameterMm, rho)) >= 0) {
+  if (reference::firstDifferentField(weights, reference::exactWeights(diameterMm, rho)) >= 0) {
     return "a field is not the exactly rounded value";
   }
   return nullptr;

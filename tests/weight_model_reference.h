@@ -2,7 +2,8 @@
 // format. Every product of the model (at most 24 + 24 + 53 = 101 significant bits) is exact in its
 // 113 bits, so each reference step rounds only once, in its conversion to float. The two steps that
 // are not products, the quotient by 100 and the sum of two floats, are rounded to 113 bits first;
-// for binary32 operands that earlier rounding is harmless, since 113 > 2 x 24 + 2.
+// for binary32 operands that earlier rounding is harmless, since 113 > 2 x 24 + 2. Without a
+// binary128 type, the integer reference stands in.
 #ifndef KORVIMALET_TESTS_WEIGHT_MODEL_REFERENCE_H_
 #define KORVIMALET_TESTS_WEIGHT_MODEL_REFERENCE_H_
 
@@ -10,25 +11,30 @@
 #include <cstdint>
 #include <cstring>
 
+#include "verify/integer_reference.h"
 #include "weight_model/weight_model.h"
 
 namespace korvimalet {
 namespace reference {
 
-#if defined(__SIZEOF_FLOAT128__)
+// KORVIMALET_NO_BINARY128 switches the binary128 path off, to try the
+// fallback below on a machine that has one.
+#if defined(__SIZEOF_FLOAT128__) && !defined(KORVIMALET_NO_BINARY128)
+#define KORVIMALET_HAVE_BINARY128 1
 using Exact = __float128;
-constexpr bool kHaveExact = true;
-#elif defined(__LDBL_MANT_DIG__) && __LDBL_MANT_DIG__ == 113
+#elif defined(__LDBL_MANT_DIG__) && __LDBL_MANT_DIG__ == 113 && !defined(KORVIMALET_NO_BINARY128)
+#define KORVIMALET_HAVE_BINARY128 1
 using Exact = long double;
-constexpr bool kHaveExact = true;
 #else
-using Exact = double;
-constexpr bool kHaveExact = false;
+#define KORVIMALET_HAVE_BINARY128 0
 #endif
+constexpr bool kHaveBinary128 = KORVIMALET_HAVE_BINARY128 != 0;
 
-inline float once(Exact exact) { return static_cast<float>(exact); }
-
+// Where there is no binary128 type (MSVC, Arm macOS, 32-bit Arm), the
+// integer reference of verify/, which needs no floating point, stands in.
 inline SphereWeights exactWeights(float diameterMm, float rho) {
+#if KORVIMALET_HAVE_BINARY128
+  const auto once = [](Exact exact) { return static_cast<float>(exact); };
   SphereWeights w{};
   w.radiusMm = once(Exact(diameterMm) / 2);
   w.radiusDm = once(Exact(w.radiusMm) / 100);
@@ -43,6 +49,9 @@ inline SphereWeights exactWeights(float diameterMm, float rho) {
   w.upperLimitKg = once(Exact(w.coatedWeightKg) * Exact(kUpperFactor));
   w.lowerLimitKg = once(Exact(w.coatedWeightKg) * Exact(kLowerFactor));
   return w;
+#else
+  return integer_reference::weightsOf(diameterMm, rho);
+#endif
 }
 
 inline std::uint32_t bitsOf(float value) {

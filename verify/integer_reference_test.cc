@@ -83,7 +83,7 @@ TEST(IntegerReference, EndsOfTheRange) {
 }
 
 TEST(IntegerReference, AgreesWithTheBinary128Reference) {
-  if (!reference::kHaveExact) {
+  if (!reference::kHaveBinary128) {
     GTEST_SKIP() << "no binary128 type on this compiler";
   }
   std::mt19937_64 random(1208);

@@ -1,13 +1,15 @@
 // Reading one number typed by the operator, as the "%f" conversion of
 // formatted input reads it, into a binary32 float.
 //
-// It is not the C library's scanf: on malformed forms (an exponent without
-// digits such as "1e", a word that breaks off such as "inx", "nan(" and
-// what follows it, a hexadecimal form without digits) C libraries depart
-// from the C standard and from each other, and their decimal separator
-// follows the locale. This reader follows the standard, takes the point in
-// every locale, rounds numbers of any length correctly, and so reads the
-// same on every platform.
+// It is not the C library's scanf, for two reasons. On malformed forms (an
+// exponent without digits such as "1e", a word that breaks off such as
+// "inx", "nan(" and what follows it, a hexadecimal form without digits) C
+// libraries depart from ISO C's rule and from each other; this reader
+// follows that rule on every platform. And it rounds numbers of any length
+// correctly, where a C library's own conversion may not (mingw-w64's strtof
+// misreads some long numbers); strtof only ever sees a short canonical form.
+// The locale is no reason: the program never calls setlocale, so it runs in
+// the "C" locale, though the reader would take the point in any other too.
 #ifndef KORVIMALET_CONSOLE_DIALOGUE_NUMBER_READER_H_
 #define KORVIMALET_CONSOLE_DIALOGUE_NUMBER_READER_H_
 

@@ -42,7 +42,19 @@
 // keeps whether the exact value lay above, on or below the halfway point.
 //
 // All of this needs double operations rounded to double, one at a time:
-// fused multiply-add contraction is switched off for this code in the build.
+// fused multiply-add contraction is switched off for this code in the build
+// (and here for MSVC, which contracts by default before Visual Studio 2022).
+#if defined(_MSC_VER) && !defined(__clang__)
+#pragma fp_contract(off)
+#endif
+
+// It also needs IEEE semantics: fast-math lets the compiler reassociate,
+// which can cancel Dekker's error terms to zero, and assume that no NaN
+// occurs, which the verdict on an unreadable number relies on.
+#if defined(__FAST_MATH__) || (defined(__FINITE_MATH_ONLY__) && __FINITE_MATH_ONLY__)
+#error \
+    "the weight model needs IEEE floating point: build without -ffast-math, -Ofast and -ffinite-math-only"
+#endif
 
 // Each step must be evaluated in its own type: a wider format (the x87 unit
 // of 32-bit x86) would round each result twice and carry the excess into

@@ -16,7 +16,6 @@ namespace korvimalet {
 namespace {
 
 using reference::bitsOf;
-using reference::kHaveExact;
 
 float floatFromBits(std::uint32_t bits) {
   float value = 0;
@@ -34,12 +33,6 @@ std::string printed(float value) {
 
 class ExactReference : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (!kHaveExact) {
-      GTEST_SKIP() << "no binary128 type on this compiler";
-    }
-  }
-
   // Counts inputs whose record differs from the reference; reports the first few.
   int countMismatches(float diameterMm, float rho) {
     const SphereWeights got = computeSphereWeights(diameterMm, rho);
