@@ -36,8 +36,9 @@ Read readFrom(const std::string& text) {
   return read;
 }
 
+// Equal with the same sign; a NaN matches a NaN of the same sign ("-nan").
 bool sameFloat(float a, float b) {
-  return (std::isnan(a) && std::isnan(b)) || (a == b && std::signbit(a) == std::signbit(b));
+  return (std::isnan(a) ? std::isnan(b) : a == b) && std::signbit(a) == std::signbit(b);
 }
 
 struct ReadCase {
@@ -94,6 +95,7 @@ TEST(ReadNumber, WordsAndHexadecimalForms) {
       {"-nan", -kNaN, ""},
       {"0x1.8p1;", 3.0F, ";"},
       {"0X.8P+2", 2.0F, ""},
+      {"0xFF.8P-1", 127.75F, ""},
       {"-0x10", -16.0F, ""},
       {"0x1p-149", FLT_TRUE_MIN, ""},
       {"0x1.fffffefp127", FLT_MAX, ""},
@@ -120,24 +122,6 @@ TEST(ReadNumber, RangeEnds) {
   expectReads(cases, sizeof cases / sizeof cases[0]);
 }
 
-TEST(ReadNumber, RoundsLongNumbersCorrectly) {
-  const std::string zeros(150, '0');
-  const float justAboveOne = std::nextafter(1.0F, 2.0F);
-  // 1 + 2^-24 lies exactly halfway between 1 and the next float: ties to
-  // even give 1; the smallest excess, far beyond the kept digits, rounds up.
-  EXPECT_EQ(readFrom("1.000000059604644775390625").value, 1.0F);
-  EXPECT_EQ(readFrom("1.000000059604644775390625" + zeros + "1").value, justAboveOne);
-  EXPECT_EQ(readFrom("1.000000059604644775390624" + zeros + "9").value, 1.0F);
-  // 2^24 + 1 lies halfway between 2^24 and 2^24 + 2; digits cut from the
-  // whole-number part still count.
-  EXPECT_EQ(readFrom("16777217" + zeros + "e-150").value, 16777216.0F);
-  EXPECT_EQ(readFrom("16777217" + zeros + "1e-151").value, 16777218.0F);
-  EXPECT_EQ(readFrom("0." + zeros + zeros + "1e310").value, 1e9F);
-  EXPECT_EQ(readFrom("1" + zeros + zeros).value, kInf);
-  EXPECT_EQ(readFrom("0x1.000001" + zeros + "p0").value, 1.0F);
-  EXPECT_EQ(readFrom("0x1.000001" + zeros + "1p0").value, justAboveOne);
-}
-
 // The decimal digits of odd x 5^power: with the point moved `power` places
 // left, that is the exact value of odd x 2^-power.
 std::string oddTimesPowerOfFive(std::uint32_t odd, int power) {
@@ -154,6 +138,29 @@ std::string oddTimesPowerOfFive(std::uint32_t odd, int power) {
     }
   }
   return digits;
+}
+
+TEST(ReadNumber, RoundsLongNumbersCorrectly) {
+  const std::string zeros(150, '0');
+  const float justAboveOne = std::nextafter(1.0F, 2.0F);
+  // 1 + 2^-24 lies exactly halfway between 1 and the next float: ties to
+  // even give 1; the smallest excess, far beyond the kept digits, rounds up.
+  EXPECT_EQ(readFrom("1.000000059604644775390625").value, 1.0F);
+  EXPECT_EQ(readFrom("1.000000059604644775390625" + zeros + "1").value, justAboveOne);
+  EXPECT_EQ(readFrom("1.000000059604644775390624" + zeros + "9").value, 1.0F);
+  // 2^24 + 1 lies halfway between 2^24 and 2^24 + 2; digits cut from the
+  // whole-number part still count.
+  EXPECT_EQ(readFrom("16777217" + zeros + "e-150").value, 16777216.0F);
+  EXPECT_EQ(readFrom("16777217" + zeros + "1e-151").value, 16777218.0F);
+  EXPECT_EQ(readFrom("0." + zeros + zeros + "1e310").value, 1e9F);
+  // Halfway between the denormals of 0x7FFFFD and 0x7FFFFE units of 2^-149
+  // is 0xFFFFFB x 2^-150, with 113 significant digits: cut short, it lies
+  // below the tie and would round to the odd one.
+  EXPECT_EQ(readFrom(oddTimesPowerOfFive(0xFFFFFB, 150) + "e-150").value,
+            std::ldexp(8388606.0F, -149));
+  EXPECT_EQ(readFrom("1" + zeros + zeros).value, kInf);
+  EXPECT_EQ(readFrom("0x1.000001" + zeros + "p0").value, 1.0F);
+  EXPECT_EQ(readFrom("0x1.000001" + zeros + "1p0").value, justAboveOne);
 }
 
 TEST(ReadNumber, NumbersOfAnyLengthAndExponent) {
