@@ -1,8 +1,9 @@
 # Run by CPack on its staging tree, before the Debian package is built:
-# compresses the manual page and adds the copyright file and the changelog
+# compresses the manual pages and adds the copyright file and the changelog
 # that Debian's policy asks every package to carry.
 set(prefix "${CPACK_TEMPORARY_INSTALL_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX}")
-execute_process(COMMAND gzip -9nf "${prefix}/share/man/man1/korvimalet.1" COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND gzip -9nf "${prefix}/share/man/man1/korvimalet.1"
+                                  "${prefix}/share/man/de/man1/korvimalet.1" COMMAND_ERROR_IS_FATAL ANY)
 
 set(docs "${prefix}/share/doc/korvimalet")
 file(MAKE_DIRECTORY "${docs}")
