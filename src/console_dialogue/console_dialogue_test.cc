@@ -2,11 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "console_dialogue/console_window.h"
 #include "tests/scratch_stream.h"
 
 namespace korvimalet {
@@ -76,6 +82,72 @@ TEST(RunDialogue, VerdictTexts) {
     ASSERT_GE(output.size(), c.ending.size());
     EXPECT_EQ(output.substr(output.size() - c.ending.size()), c.ending) << c.input;
   }
+}
+
+// --- The console window of a start by double-click ------------------------
+
+TEST(ConsoleWindow, HeldOnlyWhenTheProgramIsAloneOnAConsoleOfItsOwn) {
+  // Run by the test driver, with redirected streams: never.
+  EXPECT_FALSE(ownsConsoleWindow());
+#ifdef _WIN32
+  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  const auto useStreams = [](HANDLE in, HANDLE out) {
+    SetStdHandle(STD_INPUT_HANDLE, in);
+    SetStdHandle(STD_OUTPUT_HANDLE, out);
+  };
+  const auto ownsWith = [&useStreams](HANDLE in, HANDLE out) {
+    useStreams(in, out);
+    return ownsConsoleWindow();
+  };
+  // A console of its own, as Explorer opens one for a program.
+  FreeConsole();
+  ASSERT_NE(AllocConsole(), 0);
+  const auto open = [](const char* name) {
+    return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, OPEN_EXISTING, 0, nullptr);
+  };
+  const HANDLE consoleInput = open("CONIN$");
+  const HANDLE consoleOutput = open("CONOUT$");
+  DWORD mode = 0;
+  const bool usable = GetConsoleMode(consoleOutput, &mode) != 0;
+  const bool wineWithoutDisplay =
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr &&
+      std::getenv("DISPLAY") == nullptr;
+  if (usable) {
+    EXPECT_TRUE(ownsWith(consoleInput, consoleOutput));
+    EXPECT_FALSE(ownsWith(input, consoleOutput)) << "input redirected";
+    EXPECT_FALSE(ownsWith(consoleInput, output)) << "output redirected";
+    // A second process on the console, as when started from cmd.
+    char command[] = "cmd.exe /k";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION shell{};
+    EXPECT_NE(CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &shell),
+              0);
+    DWORD processes[2];
+    for (int waitedMs = 0; GetConsoleProcessList(processes, 2) < 2 && waitedMs < 60000;
+         waitedMs += 10) {
+      Sleep(10);
+    }
+    EXPECT_FALSE(ownsWith(consoleInput, consoleOutput)) << "a shell on the console";
+    TerminateProcess(shell.hProcess, 0);
+    WaitForSingleObject(shell.hProcess, INFINITE);
+    CloseHandle(shell.hProcess);
+    CloseHandle(shell.hThread);
+  }
+  // Wine's FreeConsole closes the standard handles: let none be the test's.
+  CloseHandle(consoleInput);
+  CloseHandle(consoleOutput);
+  useStreams(nullptr, nullptr);
+  FreeConsole();
+  useStreams(input, output);
+  if (!usable && wineWithoutDisplay) {
+    GTEST_SKIP() << "wine gives no usable console without a display: run it under xvfb-run";
+  }
+  EXPECT_TRUE(usable) << "no usable console after AllocConsole";
+#endif
 }
 
 }  // namespace
