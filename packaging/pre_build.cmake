@@ -9,5 +9,6 @@ set(docs "${prefix}/share/doc/korvimalet")
 file(MAKE_DIRECTORY "${docs}")
 file(COPY "${CPACK_KORVIMALET_PACKAGING_DIR}/copyright" DESTINATION "${docs}"
      FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
-configure_file("${CPACK_KORVIMALET_PACKAGING_DIR}/changelog.in" "${docs}/changelog.Debian" @ONLY)
+configure_file("${CPACK_KORVIMALET_PACKAGING_DIR}/changelog.in" "${docs}/changelog.Debian" @ONLY
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 execute_process(COMMAND gzip -9nf "${docs}/changelog.Debian" COMMAND_ERROR_IS_FATAL ANY)
