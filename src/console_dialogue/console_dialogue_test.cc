@@ -76,6 +76,10 @@ TEST(RunDialogue, VerdictTexts) {
       {"100 7.85 4.5",
        "(#.###):" + blank + "\n\n Untere Grenze verletzt: SCHLECHT " + blank + "\n"},
       {"0 7.85 0", "\n        **** G U T ****       " + blank + "\n"},
+      // A second point ends Rho; ".2" answers the reading.
+      {"100 7.85.2", "(#.###):" + blank + "\n\n Untere Grenze verletzt: SCHLECHT " + blank + "\n"},
+      // An unreadable reading is never good.
+      {"100 7.85 x", "(#.###):" + blank + "\n\n Obere Grenze verletzt: SCHLECHT " + blank + "\n"},
   };
   for (const auto& c : cases) {
     const std::string output = dialogueOutput(c.input);

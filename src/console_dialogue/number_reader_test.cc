@@ -69,6 +69,7 @@ TEST(ReadNumber, DecimalForms) {
       {"-0", -0.0F, ""},
       {"0.000", 0.0F, ""},
       {"4.6.5", 4.6F, ".5"},
+      {"100-7.85", 100.0F, "-7.85"},
       {"4,6\n", 4.0F, ",6\n"},
   };
   expectReads(cases, sizeof cases / sizeof cases[0]);
@@ -90,6 +91,7 @@ TEST(ReadNumber, WordsAndHexadecimalForms) {
       {"inf", kInf, ""},
       {"-Infinity!", -kInf, "!"},
       {"+INFx", kInf, "x"},
+      {"info", kInf, "o"},
       {"nan\n", kNaN, "\n"},
       {"NaN(aB_1)z", kNaN, "z"},
       {"-nan", -kNaN, ""},
