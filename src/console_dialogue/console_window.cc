@@ -4,6 +4,12 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace korvimalet {
@@ -38,9 +44,34 @@ void holdConsoleWindow(std::FILE* output) {
 
 #else
 
-bool ownsConsoleWindow() { return false; }
+bool ownsConsoleWindow() {
+  struct stat input {};
+  struct stat output {};
+  return isatty(STDIN_FILENO) != 0 && isatty(STDOUT_FILENO) != 0 &&
+         fstat(STDIN_FILENO, &input) == 0 && fstat(STDOUT_FILENO, &output) == 0 &&
+         input.st_rdev == output.st_rdev && tcgetsid(STDIN_FILENO) == getpid();
+}
 
-void holdConsoleWindow(std::FILE* /*output*/) {}
+void holdConsoleWindow(std::FILE* output) {
+  if (!ownsConsoleWindow()) {
+    return;
+  }
+  std::fputs(kCloseWindowPrompt, output);
+  std::fflush(output);
+  // The terminal's own line input, past the C library's buffer: what was
+  // typed ahead is dropped, and a line ended with Enter ends the wait. So
+  // do an end of input pressed now (a read of nothing), a hangup and an
+  // error, so that the wait never spins.
+  tcflush(STDIN_FILENO, TCIFLUSH);
+  char line[64];
+  for (;;) {
+    const ssize_t count = read(STDIN_FILENO, line, sizeof line);
+    if (count > 0 ? line[count - 1] == '\n' || line[count - 1] == '\r'
+                  : count == 0 || errno != EINTR) {
+      return;
+    }
+  }
+}
 
 #endif
 

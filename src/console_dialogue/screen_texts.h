@@ -43,8 +43,8 @@ constexpr char kReadingPrompt[] =     " in [kg] eingeben (#.###):";
 constexpr char kUpperViolatedText[] = "\n Obere Grenze verletzt: SCHLECHT ";
 constexpr char kLowerViolatedText[] = "\n Untere Grenze verletzt: SCHLECHT ";
 constexpr char kGoodText[] =          "\n        **** G U T ****       ";
-// Windows only, after the closing blank line, where the console window
-// would close as soon as the program ends.
+// After the closing blank line, only in a window or terminal opened for the
+// program alone, which would close as soon as the program ends.
 constexpr char kCloseWindowPrompt[] = " Fenster mit der Enter-Taste schliessen ";
 // clang-format on
 

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# The terminal opened for the program alone (here the program as the
+# command of a new tmux session, as with a menu entry or `xterm -e`) stays
+# open after the verdict until Enter, and what was typed ahead does not end
+# that wait; started from a shell in a terminal, the program ends at the
+# closing blank line, with no line added. tmux is a real terminal and needs
+# no display.
+#
+# usage: tests/terminal_hold_test.sh PROGRAM
+set -euo pipefail
+[ $# -eq 1 ] || { echo "usage: $0 PROGRAM" >&2; exit 2; }
+program=$(realpath "$1")
+hold=' Fenster mit der Enter-Taste schliessen'
+
+# A tmux server of this test's own, without the user's settings.
+tmux_() { tmux -L "korvimalet-test-$$" -f /dev/null "$@"; }
+trap 'tmux_ kill-server 2> /dev/null || true' EXIT
+fail() {
+  echo "FAILED: $*" >&2
+  tmux_ capture-pane -p -t "$session" >&2 2> /dev/null || true
+  exit 1
+}
+screen() { tmux_ capture-pane -p -t "$session"; }
+# Waits until the screen shows $1. The minute only catches a hang.
+wait_for() {
+  local tries
+  for ((tries = 0; tries < 600; tries++)); do
+    screen 2> /dev/null | grep -F -- "$1" > /dev/null && return 0
+    sleep 0.1
+  done
+  fail "\"$1\" never showed"
+}
+# Answers the three prompts; the third answer is "$1".
+answer() {
+  wait_for ' 1)    Kugel-Durchmesser eingeben:'
+  tmux_ send-keys -t "$session" 100 Enter
+  wait_for ' 2) Spezifisches Gewicht eingeben:'
+  tmux_ send-keys -t "$session" 7.85 Enter
+  wait_for ' in [kg] eingeben (#.###):'
+  tmux_ send-keys -t "$session" "$@"
+}
+# The state of process $1 (R, S, ...), or nothing once it has ended.
+state() { sed -n 's/^[0-9]* ([^)]*) \(.\).*/\1/p' "/proc/$1/stat" 2> /dev/null || true; }
+
+# The program as the session's command leads the session on its own
+# terminal. A reading with more typed after it, and a second line, sent
+# together: the program reads the first line, and whatever is left must not
+# end the wait.
+session=own
+tmux_ new-session -d -s "$session" -x 80 -y 60 "exec '$program'"
+pid=$(tmux_ display-message -p -t "$session" '#{pane_pid}')
+answer '4.6 abc' Enter more Enter
+wait_for "$hold"
+screen | grep '^        \*\*\*\* G U T \*\*\*\*' > /dev/null || fail "no G U T before the line that holds the terminal"
+# Once the line shows, the program's next stop is its wait for Enter: it
+# either sleeps there (S) or, had something typed ahead ended the wait,
+# ends.
+for ((tries = 0; tries < 600; tries++)); do
+  case $(state "$pid") in
+    S) break ;;
+    "" | Z) fail "what was typed ahead ended the wait" ;;
+  esac
+  sleep 0.1
+done
+tmux_ has-session -t "$session" 2> /dev/null || fail "the terminal closed at the verdict"
+tmux_ send-keys -t "$session" Enter
+for ((tries = 0; tries < 600; tries++)); do
+  [ -n "$(state "$pid")" ] && [ "$(state "$pid")" != Z ] || break
+  sleep 0.1
+done
+[ -z "$(state "$pid")" ] || [ "$(state "$pid")" = Z ] || fail "Enter did not end the wait"
+
+# Started from an interactive shell, which leads the session: no extra
+# line, and the shell's prompt follows the closing blank line.
+session=shell
+tmux_ new-session -d -s "$session" -x 80 -y 60 "env PS1='shell>' bash --norc --noprofile -i"
+wait_for 'shell>'
+tmux_ send-keys -t "$session" "'$program'" Enter
+answer 4.6 Enter
+# The verdict with the closing blank line's blanks, then the shell's prompt
+# at once.
+prompt_follows_verdict() {
+  screen | awk 'verdict && NR == verdict + 1 { ok = $0 == "shell>"; exit }
+    /^        \*\*\*\* G U T \*\*\*\*/ { verdict = NR }
+    END { exit !ok }'
+}
+for ((tries = 0; tries < 600; tries++)); do
+  prompt_follows_verdict && break
+  sleep 0.1
+done
+prompt_follows_verdict || fail "the shell's prompt does not follow the verdict"
+screen | grep -F -- "$hold" > /dev/null && fail "the line that holds the terminal showed after a start from a shell"
+echo "terminal opened for the program: held until Enter; started from a shell: ended at once"
