@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Checks what an operator's machine gets: both manual pages render cleanly
-# and quote the program's texts exactly; `cmake --install` puts exactly the
-# program and its manual pages under a prefix; the Debian package passes
-# lintian, holds exactly the expected files, and its installed program gives
-# the worked example's transcript byte for byte.
+# and quote the program's texts exactly; the menu entry passes
+# desktop-file-validate; `cmake --install` puts exactly the program, its
+# manual pages, menu entry and icon under a prefix, with folders 755 and
+# files 644 (the program 755) whatever the umask; the Debian package passes
+# lintian, holds exactly the expected files with those modes, and its
+# installed program gives the worked example's transcript byte for byte.
 #
 # usage: packaging/check_package.sh BUILD_DIR
 set -euo pipefail
@@ -25,6 +27,17 @@ done
 for input in '100 7.85 4.6' '100 7.85 5' '100 7.85 4'; do
   echo "$input" | "$build/korvimalet"
 done > "$scratch/screen"
+# And the line that holds a terminal opened for the program alone, as a
+# menu entry opens one: the program as the command of a new tmux session.
+tmux_() { tmux -L "korvimalet-check-$$" -f /dev/null "$@"; }
+tmux_ new-session -d -x 80 -y 100 "exec '$build/korvimalet'"
+tmux_ send-keys '100 7.85 4.6' Enter
+for ((tries = 0; tries < 600; tries++)); do
+  tmux_ capture-pane -p | grep 'Enter-Taste schliessen' > /dev/null && break
+  sleep 0.1
+done
+tmux_ capture-pane -p >> "$scratch/screen"
+tmux_ kill-server
 for page in korvimalet.1 korvimalet.de.1; do
   grep -E '^\.(B|BR|RB) ' "$build/$page" | grep -o '"[^"]*"' | tr -d '"' | sed 's/\\-/-/g' > "$scratch/quoted"
   [ "$(wc -l < "$scratch/quoted")" -ge 9 ] || { echo "$page quotes too few screen texts" >&2; exit 1; }
@@ -33,10 +46,23 @@ for page in korvimalet.1 korvimalet.de.1; do
   done < "$scratch/quoted"
 done
 
+desktop-file-validate "$here/korvimalet.desktop"
+
+# Installed files and packaged ones: folders 755, the program 755, every
+# other file 644.
+check_modes() {
+  awk '$1 !~ /^d/ && $2 ~ /bin\/korvimalet$/ { want = "-rwxr-xr-x" }
+       $1 !~ /^d/ && $2 !~ /bin\/korvimalet$/ { want = "-rw-r--r--" }
+       $1 ~ /^d/ { want = "drwxr-xr-x" }
+       $1 != want { print $2 ": " $1 ", not " want; wrong = 1 }
+       END { exit wrong }'
+}
 cmake --install "$build" --prefix "$scratch/prefix" > /dev/null
 (cd "$scratch/prefix" && find . -type f | sort) > "$scratch/installed"
-printf './bin/korvimalet\n./share/man/de/man1/korvimalet.1\n./share/man/man1/korvimalet.1\n' |
-  diff -u - "$scratch/installed"
+printf '%s\n' ./bin/korvimalet ./share/applications/korvimalet.desktop \
+  ./share/icons/hicolor/scalable/apps/korvimalet.svg ./share/man/de/man1/korvimalet.1 \
+  ./share/man/man1/korvimalet.1 | diff -u - "$scratch/installed"
+(cd "$scratch/prefix" && find . -mindepth 1 -printf '%M %p\n') | check_modes
 
 (cd "$build" && cpack -G DEB > /dev/null)
 deb=$(ls "$build"/korvimalet_*.deb)
@@ -45,6 +71,7 @@ dpkg-deb --field "$deb" Package Version Section Priority Maintainer Depends
 # initial-upload-closes-no-bugs concerns uploads to Debian's archive only.
 lintian --suppress-tags initial-upload-closes-no-bugs --fail-on error,warning "$deb"
 dpkg-deb --contents "$deb" | awk '{ print $6 }' | diff -u "$here/expected_files.txt" -
+dpkg-deb --contents "$deb" | awk '$6 != "./" { print $1, $6 }' | check_modes
 
 dpkg -x "$deb" "$scratch/root"
 "$scratch/root/usr/bin/korvimalet" < "$source_dir/tests/data/worked_example.in" > "$scratch/transcript"

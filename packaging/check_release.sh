@@ -1,19 +1,68 @@
 #!/usr/bin/env bash
 # Checks the release files in OUTDIR, as packaging/release.sh wrote them:
-# their checksums, each Debian package with lintian, and the program taken
-# out of each package and each zip, run on the worked example (byte for
-# byte) and on readings typed as the limits of 117.878 mm / Rho 2.730 (G U
-# T), natively or under qemu-user or wine where it is foreign.
+# their checksums; BUILDINFO against this machine's packages (a rebuild here
+# gives the same bytes only where they are the same versions); each Debian
+# package with lintian; and the program taken out of each package and each
+# zip, run on the worked example (byte for byte), on readings typed as the
+# limits of 117.878 mm / Rho 2.730 (G U T) and on a tiny reading above
+# limits of 0 (Obere Grenze verletzt), natively or under qemu-user or wine
+# where it is foreign.
 #
-# usage: packaging/check_release.sh OUTDIR
+# With --toolchain, only compares BUILDINFO with this machine, and fails if
+# anything differs: run it before rebuilding a release to compare bytes.
+#
+# usage: packaging/check_release.sh [--toolchain] OUTDIR
 set -euo pipefail
+usage="usage: $0 [--toolchain] OUTDIR"
+toolchain_only=
+if [ "${1:-}" = --toolchain ]; then
+  toolchain_only=yes
+  shift
+fi
+[ $# -eq 1 ] || { echo "$usage" >&2; exit 2; }
 here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(dirname "$here")
 out=$(cd "$1" && pwd)
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+
+# Names each toolchain package whose version here differs from the one in
+# BUILDINFO, and the Debian release if it differs; fails if any does.
+compare_buildinfo() {
+  local differences=0 name version here_version release
+  release=$(. /etc/os-release && echo "$NAME $(cat /etc/debian_version) ($VERSION_CODENAME)")
+  if [ "$(sed -n 's/^Build-Distribution: //p' "$out/BUILDINFO")" != "$release" ]; then
+    echo "BUILDINFO: built on $(sed -n 's/^Build-Distribution: //p' "$out/BUILDINFO"), this is $release"
+    differences=$((differences + 1))
+  fi
+  while read -r name version; do
+    here_version=$(dpkg-query -W -f='${Version}' "$name" 2> /dev/null || true)
+    if [ "$here_version" != "$version" ]; then
+      echo "BUILDINFO: $name $version, here ${here_version:-not installed}"
+      differences=$((differences + 1))
+    fi
+  done < <(sed -n '/^Packages:$/,$ { /^ /p }' "$out/BUILDINFO")
+  if [ "$differences" -eq 0 ]; then
+    echo "BUILDINFO: every toolchain package here has the release's version"
+  else
+    echo "BUILDINFO: $differences differences: a rebuild here need not give the same bytes"
+    return 1
+  fi
+}
 
 (cd "$out" && sha256sum --quiet -c SHA256SUMS)
+if [ -n "$toolchain_only" ]; then
+  compare_buildinfo
+  exit
+fi
+compare_buildinfo || true
+
+scratch=$(mktemp -d)
+# A wine prefix of the check's own unless the caller chose one.
+if [ -z "${WINEPREFIX:-}" ]; then
+  export WINEPREFIX="$scratch/wine"
+  trap 'wineserver --kill 2> /dev/null || true; rm -rf "$scratch"' EXIT
+else
+  trap 'rm -rf "$scratch"' EXIT
+fi
 
 # Whether this kernel runs 32-bit x86 programs (some virtual machines
 # leave that mode out).
@@ -28,6 +77,8 @@ transcripts() {
     cmake "-DEMULATOR=$emulator" "-DPROGRAM=$program" "-DINPUT=$data/${limit}_limit_typed.in" \
       "-DLAST_LINE=        **** G U T ****" -P "$source_dir/tests/transcript.cmake"
   done
+  cmake "-DEMULATOR=$emulator" "-DPROGRAM=$program" "-DINPUT=$data/tiny_reading.in" \
+    "-DLAST_LINE= Obere Grenze verletzt: SCHLECHT" -P "$source_dir/tests/transcript.cmake"
 }
 
 for deb in "$out"/*.deb; do
@@ -44,6 +95,7 @@ for deb in "$out"/*.deb; do
     *) echo "no way to run $architecture here" >&2; exit 1 ;;
   esac
   transcripts "$scratch/$architecture/usr/bin/korvimalet" "$emulator"
+  echo "$(basename "$deb"): the four transcripts as expected"
 done
 
 for zip in "$out"/*.zip; do
@@ -62,5 +114,6 @@ for zip in "$out"/*.zip; do
     continue
   fi
   transcripts "$folder/korvimalet.exe" wine
+  echo "$(basename "$zip"): the four transcripts as expected"
 done
 echo "release checked: checksums, lintian, transcripts of every packaged program that runs here"
