@@ -58,7 +58,7 @@ compare_buildinfo || true
 scratch=$(mktemp -d)
 # A wine prefix of the check's own unless the caller chose one.
 if [ -z "${WINEPREFIX:-}" ]; then
-  export WINEPREFIX="$scratch/wine"
+  export WINEPREFIX="$scratch/wine" WINEDEBUG=${WINEDEBUG--all}
   trap 'wineserver --kill 2> /dev/null || true; rm -rf "$scratch"' EXIT
 else
   trap 'rm -rf "$scratch"' EXIT
