@@ -5,7 +5,6 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -45,11 +44,11 @@ void holdConsoleWindow(std::FILE* output) {
 #else
 
 bool ownsConsoleWindow() {
-  struct stat input {};
-  struct stat output {};
-  return isatty(STDIN_FILENO) != 0 && isatty(STDOUT_FILENO) != 0 &&
-         fstat(STDIN_FILENO, &input) == 0 && fstat(STDOUT_FILENO, &output) == 0 &&
-         input.st_rdev == output.st_rdev && tcgetsid(STDIN_FILENO) == getpid();
+  // tcgetsid() answers only for the controlling terminal of the caller's
+  // session, of which there is one: both streams on it, and the program
+  // leading that session.
+  const pid_t self = getpid();
+  return tcgetsid(STDIN_FILENO) == self && tcgetsid(STDOUT_FILENO) == self;
 }
 
 void holdConsoleWindow(std::FILE* output) {
