@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The terminal opened for the program alone (here the program as the
 # command of a new tmux session, as with a menu entry or `xterm -e`) stays
-# open after the verdict until Enter, and what was typed ahead does not end
-# that wait; started from a shell in a terminal, the program ends at the
-# closing blank line, with no line added. tmux is a real terminal and needs
-# no display.
+# open after the verdict until Enter or Ctrl+D, and what was typed ahead
+# does not end that wait; started from a shell in a terminal, the program
+# ends at the closing blank line, with no line added. tmux is a real
+# terminal and needs no display.
 #
 # usage: tests/terminal_hold_test.sh PROGRAM
 set -euo pipefail
@@ -42,33 +42,52 @@ answer() {
 # The state of process $1 (R, S, ...), or nothing once it has ended.
 state() { sed -n 's/^[0-9]* ([^)]*) \(.\).*/\1/p' "/proc/$1/stat" 2> /dev/null || true; }
 
-# The program as the session's command leads the session on its own
-# terminal. A reading with more typed after it, and a second line, sent
-# together: the program reads the first line, and whatever is left must not
-# end the wait.
-session=own
-tmux_ new-session -d -s "$session" -x 80 -y 60 "exec '$program'"
-pid=$(tmux_ display-message -p -t "$session" '#{pane_pid}')
-answer '4.6 abc' Enter more Enter
-wait_for "$hold"
-screen | grep '^        \*\*\*\* G U T \*\*\*\*' > /dev/null || fail "no G U T before the line that holds the terminal"
-# Once the line shows, the program's next stop is its wait for Enter: it
-# either sleeps there (S) or, had something typed ahead ended the wait,
-# ends.
-for ((tries = 0; tries < 600; tries++)); do
-  case $(state "$pid") in
-    S) break ;;
-    "" | Z) fail "what was typed ahead ended the wait" ;;
-  esac
-  sleep 0.1
-done
-tmux_ has-session -t "$session" 2> /dev/null || fail "the terminal closed at the verdict"
-tmux_ send-keys -t "$session" Enter
-for ((tries = 0; tries < 600; tries++)); do
-  [ -n "$(state "$pid")" ] && [ "$(state "$pid")" != Z ] || break
-  sleep 0.1
-done
-[ -z "$(state "$pid")" ] || [ "$(state "$pid")" = Z ] || fail "Enter did not end the wait"
+# Starts the program as the command of a new session, which it leads, on
+# a terminal of its own; answers the prompts, the last with "$@"; and waits
+# until it shows the line that holds the terminal and sleeps (S) in its
+# wait for Enter, or fails if it ends instead.
+held_session() {
+  session=$1
+  shift
+  tmux_ new-session -d -s "$session" -x 80 -y 60 "exec '$program'"
+  pid=$(tmux_ display-message -p -t "$session" '#{pane_pid}')
+  answer "$@"
+  wait_for "$hold"
+  screen | grep '^        \*\*\*\* G U T \*\*\*\*' > /dev/null ||
+    fail "no G U T before the line that holds the terminal"
+  for ((tries = 0; tries < 600; tries++)); do
+    case $(state "$pid") in
+      S) return 0 ;;
+      "" | Z) fail "the wait for Enter ended by itself" ;;
+    esac
+    sleep 0.1
+  done
+  fail "the program never waited for Enter"
+}
+ended() { [ -z "$(state "$pid")" ] || [ "$(state "$pid")" = Z ]; }
+# Sends keys, then waits until the program has ended, or fails with $1.
+end_with() {
+  local why=$1
+  shift
+  tmux_ send-keys -t "$session" "$@"
+  for ((tries = 0; tries < 600; tries++)); do
+    ended && return 0
+    sleep 0.1
+  done
+  fail "$why"
+}
+
+# A reading with more typed after it, and a second line, sent together:
+# the program reads the first line, and whatever is left must not end the
+# wait. Nor does a character typed now; Enter does.
+held_session typed-ahead '4.6 abc' Enter more Enter
+tmux_ send-keys -t "$session" x
+sleep 0.2
+ended && fail "a character without Enter ended the wait"
+end_with "Enter did not end the wait" Enter
+# An end of input (Ctrl+D) pressed now ends the wait too.
+held_session end-of-input 4.6 Enter
+end_with "Ctrl+D did not end the wait" C-d
 
 # Started from an interactive shell, which leads the session: no extra
 # line, and the shell's prompt follows the closing blank line.

@@ -7,8 +7,6 @@
 #else
 #include <termios.h>
 #include <unistd.h>
-
-#include <cerrno>
 #endif
 
 namespace korvimalet {
@@ -58,17 +56,13 @@ void holdConsoleWindow(std::FILE* output) {
   std::fputs(kCloseWindowPrompt, output);
   std::fflush(output);
   // The terminal's own line input, past the C library's buffer: what was
-  // typed ahead is dropped, and a line ended with Enter ends the wait. So
-  // do an end of input pressed now (a read of nothing), a hangup and an
-  // error, so that the wait never spins.
+  // typed ahead is dropped, and Enter ends the wait. So do an end of input
+  // pressed now (a read of nothing), a hangup and an error, so that the
+  // wait never spins. (No signal handler runs here, so no read is
+  // interrupted.)
   tcflush(STDIN_FILENO, TCIFLUSH);
-  char line[64];
-  for (;;) {
-    const ssize_t count = read(STDIN_FILENO, line, sizeof line);
-    if (count > 0 ? line[count - 1] == '\n' || line[count - 1] == '\r'
-                  : count == 0 || errno != EINTR) {
-      return;
-    }
+  char typed = '\0';
+  while (read(STDIN_FILENO, &typed, 1) == 1 && typed != '\n' && typed != '\r') {
   }
 }
 
