@@ -13,7 +13,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(dirname "$here")
 build=$(cd "$1" && pwd)
 scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+tmux_() { tmux -L "korvimalet-check-$$" -f /dev/null "$@"; }
+trap 'tmux_ kill-server 2> /dev/null || true; rm -rf "$scratch"' EXIT
 
 # Both manual pages render without a warning (the German one through
 # preconv, for its UTF-8), and every screen text they quote in bold, in
@@ -29,7 +30,6 @@ for input in '100 7.85 4.6' '100 7.85 5' '100 7.85 4'; do
 done > "$scratch/screen"
 # And the line that holds a terminal opened for the program alone, as a
 # menu entry opens one: the program as the command of a new tmux session.
-tmux_() { tmux -L "korvimalet-check-$$" -f /dev/null "$@"; }
 tmux_ new-session -d -x 80 -y 100 "exec '$build/korvimalet'"
 tmux_ send-keys '100 7.85 4.6' Enter
 for ((tries = 0; tries < 600; tries++)); do
@@ -37,7 +37,6 @@ for ((tries = 0; tries < 600; tries++)); do
   sleep 0.1
 done
 tmux_ capture-pane -p >> "$scratch/screen"
-tmux_ kill-server
 for page in korvimalet.1 korvimalet.de.1; do
   grep -E '^\.(B|BR|RB) ' "$build/$page" | grep -o '"[^"]*"' | tr -d '"' | sed 's/\\-/-/g' > "$scratch/quoted"
   [ "$(wc -l < "$scratch/quoted")" -ge 9 ] || { echo "$page quotes too few screen texts" >&2; exit 1; }
