@@ -371,11 +371,11 @@ bool startsWithNonNumber(const std::string& input) {
 // a start). The clang, sanitizer and coverage presets and the run under
 // wine set KORVIMALET_STRESS_RUNS to 1,000 (random bytes, and every cut of
 // 54 generated lines of numbers, words, commas and broken-off pieces, the
-// first inputs of the 10,000): a start costs about
-// 40 ms under AddressSanitizer and under wine; what the sanitizers add is
-// also sought by the dialogue fuzzer, in-process under the same sanitizers,
-// through about 240,000 inputs in CI's 20 seconds; coverage needs each line
-// reached once; and the clang build runs the same sources as the g++ one.
+// first inputs of the 10,000): a start costs about 40 ms under
+// AddressSanitizer and under wine; what the sanitizers add is also sought
+// by the dialogue fuzzer, in-process under the same sanitizers, through
+// about 240,000 inputs in CI's 20 seconds; coverage needs each line reached
+// once; and the clang build runs the same sources as the g++ one.
 TEST_F(Korvimalet, StressGeneratedInputsAtEveryCut) {
   const char* wanted = std::getenv("KORVIMALET_STRESS_RUNS");
   const int runs = wanted != nullptr ? static_cast<int>(std::strtol(wanted, nullptr, 10)) : 10000;

@@ -21,15 +21,18 @@ fail() {
   exit 1
 }
 screen() { tmux_ capture-pane -p -t "$session"; }
-# Waits until the screen shows $1. The minute only catches a hang.
-wait_for() {
+shows() { screen 2> /dev/null | grep -F -- "$1" > /dev/null; }
+# Runs the command "$@" every tenth of a second until it succeeds, for a
+# minute at most, which only catches a hang; fails if it never does.
+within_a_minute() {
   local tries
   for ((tries = 0; tries < 600; tries++)); do
-    screen 2> /dev/null | grep -F -- "$1" > /dev/null && return 0
+    "$@" && return 0
     sleep 0.1
   done
-  fail "\"$1\" never showed"
+  return 1
 }
+wait_for() { within_a_minute shows "$1" || fail "\"$1\" never showed"; }
 # Answers the three prompts; the third answer is "$1".
 answer() {
   wait_for ' 1)    Kugel-Durchmesser eingeben:'
@@ -39,8 +42,10 @@ answer() {
   wait_for ' in [kg] eingeben (#.###):'
   tmux_ send-keys -t "$session" "$@"
 }
-# The state of process $1 (R, S, ...), or nothing once it has ended.
-state() { sed -n 's/^[0-9]* ([^)]*) \(.\).*/\1/p' "/proc/$1/stat" 2> /dev/null || true; }
+# The state of the program (R, S, ...), or nothing once it has ended.
+state() { sed -n 's/^[0-9]* ([^)]*) \(.\).*/\1/p' "/proc/$pid/stat" 2> /dev/null || true; }
+ended() { [ -z "$(state)" ] || [ "$(state)" = Z ]; }
+sleeping_or_ended() { [ "$(state)" = S ] || ended; }
 
 # Starts the program as the command of a new session, which it leads, on
 # a terminal of its own; answers the prompts, the last with "$@"; and waits
@@ -55,26 +60,15 @@ held_session() {
   wait_for "$hold"
   screen | grep '^        \*\*\*\* G U T \*\*\*\*' > /dev/null ||
     fail "no G U T before the line that holds the terminal"
-  for ((tries = 0; tries < 600; tries++)); do
-    case $(state "$pid") in
-      S) return 0 ;;
-      "" | Z) fail "the wait for Enter ended by itself" ;;
-    esac
-    sleep 0.1
-  done
-  fail "the program never waited for Enter"
+  within_a_minute sleeping_or_ended || fail "the program never waited for Enter"
+  ! ended || fail "the wait for Enter ended by itself"
 }
-ended() { [ -z "$(state "$pid")" ] || [ "$(state "$pid")" = Z ]; }
 # Sends keys, then waits until the program has ended, or fails with $1.
 end_with() {
   local why=$1
   shift
   tmux_ send-keys -t "$session" "$@"
-  for ((tries = 0; tries < 600; tries++)); do
-    ended && return 0
-    sleep 0.1
-  done
-  fail "$why"
+  within_a_minute ended || fail "$why"
 }
 
 # A reading with more typed after it, and a second line, sent together:
@@ -83,7 +77,7 @@ end_with() {
 held_session typed-ahead '4.6 abc' Enter more Enter
 tmux_ send-keys -t "$session" x
 sleep 0.2
-ended && fail "a character without Enter ended the wait"
+! ended || fail "a character without Enter ended the wait"
 end_with "Enter did not end the wait" Enter
 # An end of input (Ctrl+D) pressed now ends the wait too.
 held_session end-of-input 4.6 Enter
@@ -103,10 +97,6 @@ prompt_follows_verdict() {
     /^        \*\*\*\* G U T \*\*\*\*/ { verdict = NR }
     END { exit !ok }'
 }
-for ((tries = 0; tries < 600; tries++)); do
-  prompt_follows_verdict && break
-  sleep 0.1
-done
-prompt_follows_verdict || fail "the shell's prompt does not follow the verdict"
-screen | grep -F -- "$hold" > /dev/null && fail "the line that holds the terminal showed after a start from a shell"
+within_a_minute prompt_follows_verdict || fail "the shell's prompt does not follow the verdict"
+! shows "$hold" || fail "the line that holds the terminal showed after a start from a shell"
 echo "terminal opened for the program: held until Enter; started from a shell: ended at once"
