@@ -110,6 +110,9 @@ class Program {
     eof_ = true;
   }
 
+  // A hangup, as when the terminal closes.
+  void hangUp() const { kill(pid_, SIGHUP); }
+
   void closeInput() {
     if (input_ >= 0) {
       close(input_);
@@ -293,6 +296,19 @@ TEST_F(Korvimalet, OutputsReaderGoneStillExitsWithZero) {
   program.closeInput();
   ASSERT_TRUE(program.finish());
   EXPECT_EQ(program.exitStatus, 0) << "-1: ended by a signal";
+}
+
+TEST_F(Korvimalet, HangupDoesNotEndTheCheck) {
+  if (throughLauncher()) {
+    GTEST_SKIP() << "a hangup is a signal of Unix terminals";
+  }
+  Program program;
+  ASSERT_TRUE(program.waitFor(" 1)    Kugel-Durchmesser eingeben: "));
+  program.hangUp();
+  program.send("100\n7.85\n4.6\n");
+  ASSERT_TRUE(program.finish());
+  EXPECT_EQ(program.exitStatus, 0) << "-1: ended by a signal";
+  EXPECT_TRUE(endsWith(program.output, ending(kGood)));
 }
 
 TEST_F(Korvimalet, ReadingWithMoreThanThreeDecimals) {

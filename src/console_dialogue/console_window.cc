@@ -5,11 +5,20 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
 
 namespace korvimalet {
+namespace {
+
+// How long after the closing line appears keys are dropped: a second Enter
+// pressed with the reading's, or a key that repeats, must not close the
+// window before the verdict has been read.
+constexpr int kKeysIgnoredMs = 1000;
+
+}  // namespace
 
 #ifdef _WIN32
 
@@ -27,9 +36,11 @@ void holdConsoleWindow(std::FILE* output) {
   }
   std::fputs(kCloseWindowPrompt, output);
   std::fflush(output);
-  // The console's own line input, past the C library's buffer: what is
-  // pending is dropped, and only a line ended with Enter ends the wait.
+  // The console's own line input, past the C library's buffer: what was
+  // typed ahead or in the first second is dropped, and only a line ended
+  // with Enter ends the wait.
   const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  Sleep(kKeysIgnoredMs);
   FlushConsoleInputBuffer(input);
   SetConsoleMode(input, ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | ENABLE_PROCESSED_INPUT);
   char line[64];
@@ -42,11 +53,14 @@ void holdConsoleWindow(std::FILE* output) {
 #else
 
 bool ownsConsoleWindow() {
-  // tcgetsid() answers only for the controlling terminal of the caller's
-  // session, of which there is one: both streams on it, and the program
-  // leading that session.
-  const pid_t self = getpid();
-  return tcgetsid(STDIN_FILENO) == self && tcgetsid(STDOUT_FILENO) == self;
+  // tcgetsid() answers only for the caller's own controlling terminal: both
+  // streams on it, and the program in the process group of the session's
+  // leader. That is the program leading the session itself (`exec`, the
+  // command of a new terminal) or run by a shell without job control
+  // (`sh -c`), which ends with it. A shell with job control, the kind an
+  // operator types at, gives every job a process group of its own.
+  const pid_t session = tcgetsid(STDIN_FILENO);
+  return session != -1 && tcgetsid(STDOUT_FILENO) == session && getpgrp() == session;
 }
 
 void holdConsoleWindow(std::FILE* output) {
@@ -56,10 +70,11 @@ void holdConsoleWindow(std::FILE* output) {
   std::fputs(kCloseWindowPrompt, output);
   std::fflush(output);
   // The terminal's own line input, past the C library's buffer: what was
-  // typed ahead is dropped, and Enter ends the wait. So do an end of input
-  // pressed now (a read of nothing), a hangup and an error, so that the
-  // wait never spins. (No signal handler runs here, so no read is
-  // interrupted.)
+  // typed ahead or in the first second is dropped, and Enter ends the wait.
+  // So do an end of input pressed then (a read of nothing), a hangup and an
+  // error, so that the wait never spins. (No signal handler runs here, so
+  // neither the pause nor a read is interrupted.)
+  poll(nullptr, 0, kKeysIgnoredMs);
   tcflush(STDIN_FILENO, TCIFLUSH);
   char typed = '\0';
   while (read(STDIN_FILENO, &typed, 1) == 1 && typed != '\n' && typed != '\r') {
