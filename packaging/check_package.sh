@@ -38,7 +38,7 @@ for ((tries = 0; tries < 600; tries++)); do
 done
 tmux_ capture-pane -p >> "$scratch/screen"
 for page in korvimalet.1 korvimalet.de.1; do
-  grep -E '^\.(B|BR|RB) ' "$build/$page" | grep -o '"[^"]*"' | tr -d '"' | sed 's/\\-/-/g' > "$scratch/quoted"
+  grep -E '^\.(B|BR|RB) ' "$build/$page" | grep -o '"[^"]*"' | tr -d '"' | sed -e 's/\\-/-/g' -e 's/\\%//g' > "$scratch/quoted"
   [ "$(wc -l < "$scratch/quoted")" -ge 9 ] || { echo "$page quotes too few screen texts" >&2; exit 1; }
   while IFS= read -r text; do
     grep -qF -- "$text" "$scratch/screen" || { echo "$page quotes \"$text\", which the program never prints" >&2; exit 1; }

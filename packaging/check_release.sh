@@ -101,11 +101,9 @@ done
 for zip in "$out"/*.zip; do
   unzip -q "$zip" -d "$scratch"
   folder="$scratch/$(basename "$zip" .zip)"
-  for text in LIESMICH.txt README.txt; do
-    if grep -qv $'\r$' "$folder/$text"; then
-      echo "$(basename "$zip"): $text has a line without CR LF" >&2
-      exit 1
-    fi
+  for text in LIESMICH.html README.html; do
+    grep -qF "korvimalet $(sed -n 's/^Version: //p' "$out/BUILDINFO")" "$folder/$text" ||
+      { echo "$(basename "$zip"): $text is not the manual page of this version" >&2; exit 1; }
   done
   # The 32-bit program needs wine's 32-bit part and a kernel that runs
   # 32-bit programs.

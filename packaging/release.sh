@@ -45,9 +45,9 @@ toolchain=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix gcc-mingw-w64-i686-posix-runtime
   binutils-mingw-w64-i686 mingw-w64-i686-dev mingw-w64-common gcc-mingw-w64-base
   cmake cmake-data libarchive13 make dpkg-dev dpkg file libmagic1 libmagic-mgc gzip zip
-  coreutils sed)
+  coreutils sed mandoc)
 
-required=(cmake make g++ dpkg-dev file git zip
+required=(cmake make g++ dpkg-dev file git zip mandoc
   g++-i686-linux-gnu g++-aarch64-linux-gnu g++-arm-linux-gnueabihf
   libc6:i386 libc6:arm64 libc6:armhf g++-mingw-w64-x86-64 g++-mingw-w64-i686)
 missing=()
@@ -129,8 +129,9 @@ for target in amd64: i386:i686-linux-gnu arm64:aarch64-linux-gnu armhf:arm-linux
   announce "$out/$deb"
 done
 
-# Windows zips: the program, stripped, and the operator's texts with CR LF
-# line ends, in one folder; fixed order, dates and modes, no extra fields.
+# Windows zips: the program, stripped, and its manual pages as HTML for a
+# browser (LIESMICH.html in German, README.html in English), in one folder;
+# fixed order, dates and modes, no extra fields.
 for target in x64:x86_64-w64-mingw32 x86:i686-w64-mingw32; do
   platform=${target%%:*}
   build "windows-$platform" "${target#*:}"
@@ -138,14 +139,12 @@ for target in x64:x86_64-w64-mingw32 x86:i686-w64-mingw32; do
   mkdir -p "$scratch/zip-$platform/$folder"
   "${target#*:}-strip" -o "$scratch/zip-$platform/$folder/korvimalet.exe" \
     "$scratch/windows-$platform/korvimalet.exe"
-  for text in LIESMICH.txt README.txt; do
-    sed -e "s/@VERSION@/$version/" -e 's/$/\r/' "$here/windows/$text" \
-      > "$scratch/zip-$platform/$folder/$text"
-  done
+  mandoc -T html "$scratch/windows-$platform/korvimalet.de.1" > "$scratch/zip-$platform/$folder/LIESMICH.html"
+  mandoc -T html "$scratch/windows-$platform/korvimalet.1" > "$scratch/zip-$platform/$folder/README.html"
   chmod 644 "$scratch/zip-$platform/$folder"/*
   touch -d "@$SOURCE_DATE_EPOCH" "$scratch/zip-$platform/$folder"/*
   (cd "$scratch/zip-$platform" &&
-    zip -q -X -D "$out/$folder.zip" "$folder/korvimalet.exe" "$folder/LIESMICH.txt" "$folder/README.txt")
+    zip -q -X -D "$out/$folder.zip" "$folder/korvimalet.exe" "$folder/LIESMICH.html" "$folder/README.html")
   announce "$out/$folder.zip"
 done
 

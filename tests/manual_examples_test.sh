@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Runs the examples of a manual page against the program: in its last
+# section, each line that begins with "$ " inside .EX/.EE is a command,
+# run with the program first on PATH, and the lines up to the next command
+# are what it must print (trailing blanks aside).
+#
+# usage: tests/manual_examples_test.sh PAGE PROGRAM
+set -euo pipefail
+[ $# -eq 2 ] || { echo "usage: $0 PAGE PROGRAM" >&2; exit 2; }
+page=$1
+PATH=$(dirname "$(realpath "$2")"):$PATH
+export PATH LC_ALL=C
+
+# The examples, their roff escapes undone: "$ command" lines and the
+# expected lines after each.
+examples=$(awk '/^\.SH / { examples = 0 } /^\.SH (EXAMPLES|BEISPIELE)$/ { examples = 1 }
+  examples && /^\.EX$/ { inside = 1; next }
+  examples && /^\.EE$/ { inside = 0 }
+  inside' "$page" | sed -e 's/\\-/-/g' -e 's/\\e/\\/g' -e "s/\\\\(aq/'/g")
+[ "$(grep -c '^\$ ' <<< "$examples")" -ge 5 ] || { echo "$page: too few examples" >&2; exit 1; }
+
+failed=0
+check() {
+  local got
+  got=$(bash -c "$1" | sed 's/ *$//')
+  if [ "$got" != "$2" ]; then
+    printf '%s: $ %s\nexpected:\n%s\ngot:\n%s\n' "$page" "$1" "$2" "$got" >&2
+    failed=1
+  fi
+}
+command= expected=
+while IFS= read -r line; do
+  if [[ $line == '$ '* ]]; then
+    [ -z "$command" ] || check "$command" "$expected"
+    command=${line#'$ '} expected=
+  else
+    expected+=${expected:+$'\n'}$line
+  fi
+done <<< "$examples"
+check "$command" "$expected"
+[ "$failed" -eq 0 ] && echo "$page: every example as the program answers it"
