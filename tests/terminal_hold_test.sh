@@ -2,8 +2,8 @@
 # The terminal opened for the program alone (here the program as the
 # command of a new tmux session, as with a menu entry or `xterm -e`, with
 # or without `sh -c` in between) stays open after the verdict until Enter
-# or Ctrl+D; what was typed ahead, or in the first second after the
-# closing line, does not end that wait. A hangup ends the program with 0.
+# or an end of input; lines typed ahead, or in the first second after the
+# closing line, do not end that wait. A hangup ends the program with 0.
 # Started from an interactive shell, or with its output in a file, the
 # program ends at the closing blank line, with no line added. tmux is a
 # real terminal and needs no display.
@@ -18,9 +18,11 @@ scratch=$(mktemp -d)
 # A tmux server of this test's own, without the user's settings.
 tmux_() { tmux -L "korvimalet-test-$$" -f /dev/null "$@"; }
 trap 'tmux_ kill-server 2> /dev/null || true; rm -rf "$scratch"' EXIT
+# Fails with a message and the screen, and ends a program left running.
 fail() {
   echo "FAILED ($session): $*" >&2
   tmux_ capture-pane -p -t "$session" >&2 2> /dev/null || true
+  [ -z "${pid:-}" ] || kill "$pid" 2> /dev/null || true
   exit 1
 }
 screen() { tmux_ capture-pane -p -t "$session"; }
@@ -46,11 +48,18 @@ waits_in() { [ "$(state)" = S ] && [ "$(cut -d ' ' -f 1 "/proc/$pid/syscall" 2> 
 # or has ended; the program pauses (waits in another call).
 reading_or_ended() { waits_in "$read_call" || ended; }
 pausing() { [ "$(state)" = S ] && ! waits_in "$read_call"; }
-# The program: the session's first process, or a child of it.
+# The program: the session's first process, or a descendant of it.
+descendants() {
+  local child
+  for child in $(cat "/proc/$1/task/$1/children" 2> /dev/null); do
+    echo "$child"
+    descendants "$child"
+  done
+}
 find_program() {
   local first candidate
   first=$(tmux_ display-message -p -t "$session" '#{pane_pid}')
-  for candidate in "$first" $(cat "/proc/$first/task/$first/children" 2> /dev/null); do
+  for candidate in "$first" $(descendants "$first"); do
     [ "$(readlink "/proc/$candidate/exe")" != "$program" ] || { pid=$candidate; return 0; }
   done
   return 1
@@ -120,6 +129,22 @@ done
 within_a_minute reading_or_ended || fail "the program never waited for Enter"
 ! ended || fail "an Enter during the pause ended the wait"
 end_with "Enter after the pause did not end the wait" Enter
+
+# script keeps the program's terminal open when its own goes away, and
+# sends one end of input instead of a hangup: in the dialogue, it ends the
+# check without a wait; in the pause after the closing line, it ends the
+# wait. Either way nothing is left running.
+wrapped="env SHELL=/bin/sh script -qc '$program' /dev/null"
+session=script-in-dialogue
+tmux_ new-session -d -s "$session" -x 80 -y 60 "$wrapped"
+wait_for ' 1)    Kugel-Durchmesser eingeben:'
+within_a_minute find_program || fail "the program never started"
+tmux_ kill-session -t "$session"
+within_a_minute ended || fail "an end of input in the dialogue left the program running"
+answered_session script-in-pause "$wrapped" 4.6 Enter
+within_a_minute pausing || fail "the program never paused after the closing line"
+tmux_ kill-session -t "$session"
+within_a_minute ended || fail "an end of input in the pause left the program running"
 
 # A hangup (the terminal closed) during the wait: the program ends by
 # itself, with status 0, and nothing is left. bash, between the terminal

@@ -31,7 +31,7 @@ bool ownsConsoleWindow() {
 }
 
 void holdConsoleWindow(std::FILE* output) {
-  if (!ownsConsoleWindow()) {
+  if (!ownsConsoleWindow() || std::feof(stdin) != 0) {
     return;
   }
   std::fputs(kCloseWindowPrompt, output);
@@ -64,17 +64,27 @@ bool ownsConsoleWindow() {
 }
 
 void holdConsoleWindow(std::FILE* output) {
-  if (!ownsConsoleWindow()) {
+  if (!ownsConsoleWindow() || std::feof(stdin) != 0) {
     return;
   }
   std::fputs(kCloseWindowPrompt, output);
   std::fflush(output);
-  // The terminal's own line input, past the C library's buffer: what was
-  // typed ahead or in the first second is dropped, and Enter ends the wait.
-  // So do an end of input pressed then (a read of nothing), a hangup and an
-  // error, so that the wait never spins. (No signal handler runs here, so
-  // neither the pause nor a read is interrupted.)
+  // The terminal's own line input, past the C library's buffer: the lines
+  // typed ahead or in the first second are dropped, and then Enter ends the
+  // wait. An end of input (a read of nothing) ends it at any time: Ctrl+D,
+  // and also what script or su --pty send when their own terminal goes
+  // away, while they keep the program's open. So do a hangup and an error,
+  // so that the wait never spins. (No signal handler runs here, so neither
+  // the pause nor a read is interrupted.)
   poll(nullptr, 0, kKeysIgnoredMs);
+  pollfd pending{STDIN_FILENO, POLLIN, 0};
+  char line[256];
+  while (poll(&pending, 1, 0) == 1) {
+    if (read(STDIN_FILENO, line, sizeof line) <= 0) {
+      return;
+    }
+  }
+  // A line begun but not ended.
   tcflush(STDIN_FILENO, TCIFLUSH);
   char typed = '\0';
   while (read(STDIN_FILENO, &typed, 1) == 1 && typed != '\n' && typed != '\r') {

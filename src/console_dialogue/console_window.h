@@ -21,13 +21,14 @@ namespace korvimalet {
 // either stream redirected, and in the tests.
 bool ownsConsoleWindow();
 
-// When ownsConsoleWindow(), writes kCloseWindowPrompt to `output` and waits
-// until the operator presses Enter, reading fresh input from the console or
-// terminal itself: whatever was typed ahead or left unread by the dialogue,
-// and whatever is typed in the first second after the prompt (an end of
-// input included), is dropped and does not end the wait. On a terminal an
-// end of input (Ctrl+D) on an empty line, a hangup or a read error end it
-// too. Otherwise does nothing.
+// When ownsConsoleWindow(), and the dialogue's input (stdin) has not ended,
+// writes kCloseWindowPrompt to `output` and waits until the operator
+// presses Enter, reading fresh input from the console or terminal itself:
+// the lines typed ahead, left unread by the dialogue or typed in the first
+// second after the prompt are dropped and do not end the wait. On a
+// terminal an end of input (Ctrl+D on an empty line, or a terminal wrapper
+// whose own terminal went away), a hangup or a read error end it at any
+// time. Otherwise does nothing.
 void holdConsoleWindow(std::FILE* output);
 
 }  // namespace korvimalet
