@@ -108,10 +108,11 @@ tmux_ send-keys -t "$session" x
 sleep 0.2
 ! ended || fail "a character without Enter ended the wait"
 end_with "Enter did not end the wait" Enter
-# An end of input (Ctrl+D) pressed now ends the wait too; so does Enter
+# An end of input (Ctrl+D) ends the wait too, also after some characters
+# (as script sends one when its own terminal goes away); so does Enter
 # under `sh -c` (dash), which runs the program as its child.
 held_session end-of-input "exec '$program'" 4.6 Enter
-end_with "Ctrl+D did not end the wait" C-d
+end_with "Ctrl+D after some characters did not end the wait" o k C-d
 held_session sh-c "sh -c '$program'" 4.6 Enter
 end_with "Enter did not end the wait under sh -c" Enter
 

@@ -18,6 +18,21 @@ namespace {
 // window before the verdict has been read.
 constexpr int kKeysIgnoredMs = 1000;
 
+#ifndef _WIN32
+// One read of a terminal's line input returns at most one line: a whole one,
+// ended by Enter; a part handed over by an end of input (Ctrl+D after some
+// characters); or as much as fits into kReadBytes.
+constexpr ssize_t kReadBytes = 256;
+
+bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
+
+// Whether a read that returned `count` ended the input: nothing read (an end
+// of input alone, a hangup, an error) or a part of a line handed over.
+bool isEndOfInput(const char* line, ssize_t count) {
+  return count <= 0 || (count < kReadBytes && !isLineEnd(line[count - 1]));
+}
+#endif
+
 }  // namespace
 
 #ifdef _WIN32
@@ -71,24 +86,27 @@ void holdConsoleWindow(std::FILE* output) {
   std::fflush(output);
   // The terminal's own line input, past the C library's buffer: the lines
   // typed ahead or in the first second are dropped, and then Enter ends the
-  // wait. An end of input (a read of nothing) ends it at any time: Ctrl+D,
-  // and also what script or su --pty send when their own terminal goes
-  // away, while they keep the program's open. So do a hangup and an error,
-  // so that the wait never spins. (No signal handler runs here, so neither
-  // the pause nor a read is interrupted.)
+  // wait. An end of input ends it at any time, also within that second:
+  // Ctrl+D, alone on a line (a read of nothing) or after some characters (a
+  // read without a line end), and what script or su --pty send when their
+  // own terminal goes away, while they keep the program's open. So do a
+  // hangup and an error, so that the wait never spins. (No signal handler
+  // runs here, so neither the pause nor a read is interrupted.)
   poll(nullptr, 0, kKeysIgnoredMs);
   pollfd pending{STDIN_FILENO, POLLIN, 0};
-  char line[256];
+  char line[kReadBytes];
   while (poll(&pending, 1, 0) == 1) {
-    if (read(STDIN_FILENO, line, sizeof line) <= 0) {
+    if (isEndOfInput(line, read(STDIN_FILENO, line, sizeof line))) {
       return;
     }
   }
   // A line begun but not ended.
   tcflush(STDIN_FILENO, TCIFLUSH);
-  char typed = '\0';
-  while (read(STDIN_FILENO, &typed, 1) == 1 && typed != '\n' && typed != '\r') {
-  }
+  // Then any read but a full buffer without a line end ends the wait.
+  ssize_t count = 0;
+  do {
+    count = read(STDIN_FILENO, line, sizeof line);
+  } while (count == kReadBytes && !isLineEnd(line[kReadBytes - 1]));
 }
 
 #endif
