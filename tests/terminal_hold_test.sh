@@ -100,10 +100,11 @@ end_with() {
   within_a_minute ended || fail "$why"
 }
 
-# A reading with more typed after it, and a second line, sent together:
-# the program reads the first line, and whatever is left must not end the
-# wait. Nor does a character typed now; Enter does.
-held_session typed-ahead "exec '$program'" '4.6 abc' Enter more Enter
+# A reading with more typed after it, and a second line longer than one
+# read of the wait, sent together: the program reads the first line, and
+# whatever is left must not end the wait. Nor does a character typed now;
+# Enter does.
+held_session typed-ahead "exec '$program'" '4.6 abc' Enter "$(printf 'more%.0s' {1..100})" Enter
 tmux_ send-keys -t "$session" x
 sleep 0.2
 ! ended || fail "a character without Enter ended the wait"

@@ -19,17 +19,16 @@ namespace {
 constexpr int kKeysIgnoredMs = 1000;
 
 #ifndef _WIN32
-// One read of a terminal's line input returns at most one line: a whole one,
-// ended by Enter; a part handed over by an end of input (Ctrl+D after some
-// characters); or as much as fits into kReadBytes.
+// A read of a terminal's line input returns once a line is complete, at
+// most one line: a whole one, ended by Enter, or as much of it as fits into
+// kReadBytes; or a part handed over by an end of input (Ctrl+D after some
+// characters).
 constexpr ssize_t kReadBytes = 256;
-
-bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
 
 // Whether a read that returned `count` ended the input: nothing read (an end
 // of input alone, a hangup, an error) or a part of a line handed over.
 bool isEndOfInput(const char* line, ssize_t count) {
-  return count <= 0 || (count < kReadBytes && !isLineEnd(line[count - 1]));
+  return count <= 0 || (count < kReadBytes && line[count - 1] != '\n');
 }
 #endif
 
@@ -102,11 +101,9 @@ void holdConsoleWindow(std::FILE* output) {
   }
   // A line begun but not ended.
   tcflush(STDIN_FILENO, TCIFLUSH);
-  // Then any read but a full buffer without a line end ends the wait.
-  ssize_t count = 0;
-  do {
-    count = read(STDIN_FILENO, line, sizeof line);
-  } while (count == kReadBytes && !isLineEnd(line[kReadBytes - 1]));
+  // Then any read that returns: a line ended with Enter, an end of input, a
+  // hangup or an error.
+  [[maybe_unused]] const ssize_t count = read(STDIN_FILENO, line, sizeof line);
 }
 
 #endif
