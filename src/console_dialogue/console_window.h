@@ -26,9 +26,9 @@ bool ownsConsoleWindow();
 // presses Enter, reading fresh input from the console or terminal itself:
 // the lines typed ahead, left unread by the dialogue or typed in the first
 // second after the prompt are dropped and do not end the wait. On a
-// terminal an end of input (Ctrl+D on an empty line, or a terminal wrapper
-// whose own terminal went away), a hangup or a read error end it at any
-// time. Otherwise does nothing.
+// terminal an end of input (Ctrl+D, also after some characters, or what a
+// terminal wrapper sends when its own terminal goes away), a hangup or a
+// read error end it at any time. Otherwise does nothing.
 void holdConsoleWindow(std::FILE* output);
 
 }  // namespace korvimalet
