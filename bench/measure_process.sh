@@ -75,7 +75,7 @@ for binary in "${binaries[@]}"; do
     echo "$binary: loads the C++ runtime library" >&2
     status=1
   fi
-  if nm "$binary" 2>/dev/null | grep -q '_ZNSt8ios_base4Init'; then
+  if nm "$binary" 2>/dev/null | grep '_ZNSt8ios_base4Init' > /dev/null; then
     echo "$binary: runs the iostreams' static initialiser" >&2
     status=1
   fi

@@ -3,6 +3,7 @@
 # to find target files, and KORVIMALET_EMULATOR to run the target's programs.
 set(CMAKE_SYSTEM_NAME Linux)
 
+set(KORVIMALET_COMPILER_PACKAGE g++-${KORVIMALET_TRIPLE})
 set(CMAKE_C_COMPILER ${KORVIMALET_TRIPLE}-gcc)
 set(CMAKE_CXX_COMPILER ${KORVIMALET_TRIPLE}-g++)
 

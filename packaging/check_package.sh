@@ -11,9 +11,9 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(dirname "$here")
+. "$here/common.sh"
 build=$(cd "$1" && pwd)
 scratch=$(mktemp -d)
-tmux_() { tmux -L "korvimalet-check-$$" -f /dev/null "$@"; }
 trap 'tmux_ kill-server 2> /dev/null || true; rm -rf "$scratch"' EXIT
 
 # Both manual pages render without a warning (the German one through
@@ -32,13 +32,11 @@ done > "$scratch/screen"
 # menu entry opens one: the program as the command of a new tmux session.
 tmux_ new-session -d -x 80 -y 100 "exec '$build/korvimalet'"
 tmux_ send-keys '100 7.85 4.6' Enter
-for ((tries = 0; tries < 600; tries++)); do
-  tmux_ capture-pane -p | grep 'Enter-Taste schliessen' > /dev/null && break
-  sleep 0.1
-done
+holds() { tmux_ capture-pane -p | grep 'Enter-Taste schliessen' > /dev/null; }
+within_a_minute holds || { echo "the line that holds the terminal never showed" >&2; exit 1; }
 tmux_ capture-pane -p >> "$scratch/screen"
 for page in korvimalet.1 korvimalet.de.1; do
-  grep -E '^\.(B|BR|RB) ' "$build/$page" | grep -o '"[^"]*"' | tr -d '"' | sed -e 's/\\-/-/g' -e 's/\\%//g' > "$scratch/quoted"
+  grep -E '^\.(B|BR|RB) ' "$build/$page" | grep -o '"[^"]*"' | tr -d '"' | sed -e 's/\\ / /g' -e 's/\\-/-/g' -e 's/\\%//g' > "$scratch/quoted"
   [ "$(wc -l < "$scratch/quoted")" -ge 9 ] || { echo "$page quotes too few screen texts" >&2; exit 1; }
   while IFS= read -r text; do
     grep -qF -- "$text" "$scratch/screen" || { echo "$page quotes \"$text\", which the program never prints" >&2; exit 1; }
@@ -67,8 +65,7 @@ printf '%s\n' ./bin/korvimalet ./share/applications/korvimalet.desktop \
 deb=$(ls "$build"/korvimalet_*.deb)
 echo "package: $(basename "$deb")"
 dpkg-deb --field "$deb" Package Version Section Priority Maintainer Depends
-# initial-upload-closes-no-bugs concerns uploads to Debian's archive only.
-lintian --suppress-tags initial-upload-closes-no-bugs --fail-on error,warning "$deb"
+check_with_lintian "$deb"
 dpkg-deb --contents "$deb" | awk '{ print $6 }' | diff -u "$here/expected_files.txt" -
 dpkg-deb --contents "$deb" | awk '$6 != "./" { print $1, $6 }' | check_modes
 
@@ -77,6 +74,6 @@ dpkg -x "$deb" "$scratch/root"
 cmp "$scratch/transcript" "$source_dir/tests/data/worked_example.out"
 # man finds the German page for a German reader and the English one else.
 export MANPATH="$scratch/root/usr/share/man"
-man -L de korvimalet 2> /dev/null | grep -q BESCHREIBUNG
-LC_ALL=C man korvimalet 2> /dev/null | grep -q DESCRIPTION
+man -L de korvimalet 2> /dev/null | grep BESCHREIBUNG > /dev/null
+LC_ALL=C man korvimalet 2> /dev/null | grep DESCRIPTION > /dev/null
 echo "package checked: manual pages, files, lintian, transcript of the installed program"

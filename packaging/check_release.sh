@@ -2,11 +2,12 @@
 # Checks the release files in OUTDIR, as packaging/release.sh wrote them:
 # their checksums; BUILDINFO against this machine's packages (a rebuild here
 # gives the same bytes only where they are the same versions); each Debian
-# package with lintian; and the program taken out of each package and each
-# zip, run on the worked example (byte for byte), on readings typed as the
-# limits of 117.878 mm / Rho 2.730 (G U T) and on a tiny reading above
-# limits of 0 (Obere Grenze verletzt), natively or under qemu-user or wine
-# where it is foreign.
+# package with lintian; the program taken out of each package and each zip,
+# run on the transcripts of tests/transcripts.cmake, natively or under
+# qemu-user or wine where it is foreign (as its toolchain file in
+# cmake/toolchains/ says); and the manual pages in each zip as a browser
+# (w3m) shows them: the language set, every screen text they quote with
+# its blanks, and the examples' lines as the program prints them.
 #
 # With --toolchain, only compares BUILDINFO with this machine, and fails if
 # anything differs: run it before rebuilding a release to compare bytes.
@@ -22,6 +23,7 @@ fi
 [ $# -eq 1 ] || { echo "$usage" >&2; exit 2; }
 here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(dirname "$here")
+. "$here/common.sh"
 out=$(cd "$1" && pwd)
 
 # Names each toolchain package whose version here differs from the one in
@@ -58,60 +60,66 @@ compare_buildinfo || true
 scratch=$(mktemp -d)
 # A wine prefix of the check's own unless the caller chose one.
 if [ -z "${WINEPREFIX:-}" ]; then
-  export WINEPREFIX="$scratch/wine" WINEDEBUG=${WINEDEBUG--all}
   trap 'wineserver --kill 2> /dev/null || true; rm -rf "$scratch"' EXIT
+  start_wine "$scratch/wine"
 else
   trap 'rm -rf "$scratch"' EXIT
 fi
 
-# Whether this kernel runs 32-bit x86 programs (some virtual machines
-# leave that mode out).
-runs_x86_32() { /usr/i686-linux-gnu/lib/ld-linux.so.2 --version > /dev/null 2>&1; }
-
 # Runs the transcripts of PROGRAM through EMULATOR (words joined by "|").
 transcripts() {
-  local program=$1 emulator=$2 data="$source_dir/tests/data"
-  cmake "-DEMULATOR=$emulator" "-DPROGRAM=$program" "-DINPUT=$data/worked_example.in" \
-    "-DEXPECTED=$data/worked_example.out" -P "$source_dir/tests/transcript.cmake"
-  for limit in upper lower; do
-    cmake "-DEMULATOR=$emulator" "-DPROGRAM=$program" "-DINPUT=$data/${limit}_limit_typed.in" \
-      "-DLAST_LINE=        **** G U T ****" -P "$source_dir/tests/transcript.cmake"
-  done
-  cmake "-DEMULATOR=$emulator" "-DPROGRAM=$program" "-DINPUT=$data/tiny_reading.in" \
-    "-DLAST_LINE= Obere Grenze verletzt: SCHLECHT" -P "$source_dir/tests/transcript.cmake"
+  cmake "-DEMULATOR=$2" "-DPROGRAM=$1" -P "$source_dir/tests/transcripts.cmake"
 }
+
+# The manual page PAGE as HTML, as w3m shows it: the <html> element names
+# LANGUAGE; each screen text that the page's source quotes in bold shows
+# with every blank; and the lines from the first example to the end of the
+# examples are the examples' own, which the tests run against the program.
+check_html() {
+  local html=$1 language=$2 page=$3 shown
+  grep -q "^<html lang=\"$language\">$" "$html" || { echo "$html: not marked as language $language" >&2; exit 1; }
+  shown=$(w3m -dump -cols 200 -T text/html "$html")
+  grep -E '^\.(B|BR|RB) ' "$page" | grep -o '"[^"]*"' | tr -d '"' | sed -e 's/\\ / /g' -e 's/\\-/-/g' |
+    while IFS= read -r text; do
+      grep -qF -- "$text" <<< "$shown" || { echo "$html: \"$text\" does not show as such" >&2; exit 1; }
+    done || exit 1
+  diff -u <(bash "$source_dir/tests/manual_examples_test.sh" --print "$page") \
+    <(awk '/^\$ / { on = 1 } on && /^$/ { exit } on' <<< "$shown") ||
+    { echo "$html: the examples do not show as the program prints them" >&2; exit 1; }
+}
+
+declare -A emulators packages
+while read -r name _ release emulator package _; do
+  emulators[$release]=$emulator
+  packages[$release]=$package
+done < <(targets)
+emulators[deb:amd64]=
 
 for deb in "$out"/*.deb; do
   architecture=$(dpkg-deb --field "$deb" Architecture)
   echo "$(basename "$deb"): Depends: $(dpkg-deb --field "$deb" Depends)"
-  # initial-upload-closes-no-bugs concerns uploads to Debian's archive only.
-  lintian --suppress-tags initial-upload-closes-no-bugs --fail-on error,warning "$deb"
+  check_with_lintian "$deb"
   dpkg -x "$deb" "$scratch/$architecture"
-  case $architecture in
-    amd64) emulator= ;;
-    i386) if runs_x86_32; then emulator=; else emulator="qemu-i386|-L|/usr/i686-linux-gnu"; fi ;;
-    arm64) emulator="qemu-aarch64|-L|/usr/aarch64-linux-gnu" ;;
-    armhf) emulator="qemu-arm|-L|/usr/arm-linux-gnueabihf" ;;
-    *) echo "no way to run $architecture here" >&2; exit 1 ;;
-  esac
-  transcripts "$scratch/$architecture/usr/bin/korvimalet" "$emulator"
-  echo "$(basename "$deb"): the four transcripts as expected"
+  [ -n "${emulators[deb:$architecture]+set}" ] || { echo "no way to run $architecture here" >&2; exit 1; }
+  transcripts "$scratch/$architecture/usr/bin/korvimalet" "${emulators[deb:$architecture]}"
 done
 
 for zip in "$out"/*.zip; do
   unzip -q "$zip" -d "$scratch"
   folder="$scratch/$(basename "$zip" .zip)"
+  check_html "$folder/LIESMICH.html" de "$source_dir/doc/korvimalet.de.1.in"
+  check_html "$folder/README.html" en "$source_dir/doc/korvimalet.1.in"
   for text in LIESMICH.html README.html; do
     grep -qF "korvimalet $(sed -n 's/^Version: //p' "$out/BUILDINFO")" "$folder/$text" ||
       { echo "$(basename "$zip"): $text is not the manual page of this version" >&2; exit 1; }
   done
-  # The 32-bit program needs wine's 32-bit part and a kernel that runs
-  # 32-bit programs.
-  if [[ $zip == *-x86.zip ]] && ! { runs_x86_32 && dpkg-query -W wine32:i386 > /dev/null 2>&1; }; then
-    echo "$(basename "$zip"): not run (no 32-bit wine here)"
+  platform=${zip##*-}
+  platform=zip:${platform%.zip}
+  package=${packages[$platform]}
+  if [ "$package" != - ] && [ -n "$(missing_packages "$package")" ]; then
+    echo "$(basename "$zip"): not run (it needs $package)"
     continue
   fi
-  transcripts "$folder/korvimalet.exe" wine
-  echo "$(basename "$zip"): the four transcripts as expected"
+  transcripts "$folder/korvimalet.exe" "${emulators[$platform]}"
 done
-echo "release checked: checksums, lintian, transcripts of every packaged program that runs here"
+echo "release checked: checksums, lintian, the HTML pages, the transcripts of every packaged program that runs here"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds every release file of the commit checked out here into OUTDIR: the
-# Debian packages for amd64, i386, arm64 and armhf, the Windows zips for x64
-# and x86, BUILDINFO (the commit, its date and the versions of the Debian
+# Builds every release file of the commit checked out here into OUTDIR: a
+# Debian package for this machine (amd64) and for each target in
+# cmake/toolchains/ that names a Debian architecture, a Windows zip for each
+# that names a Windows platform, BUILDINFO (the commit, its date and the versions of the Debian
 # packages that made the files) and SHA256SUMS over them. Two runs of the
 # same commit with the same package versions give the same bytes, wherever
 # and by whomever they run: every date is the last commit's (or
@@ -25,48 +26,56 @@ fi
 umask 022
 here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(dirname "$here")
+. "$here/common.sh"
+
+command -v cmake > /dev/null || { echo "release.sh needs cmake: sudo apt-get install cmake" >&2; exit 1; }
+# The targets of the release besides this machine's amd64 package: name,
+# system, release file, compiler package (from cmake/toolchains/).
+release_targets=$(targets | awk '$3 != "-" { print $1, $2, $3, $6 }')
 
 # The Debian packages whose files go into the release or make it, recorded
 # with their versions in BUILDINFO: the same versions give the same bytes.
-toolchain=(
-  g++-12 gcc-12 cpp-12 libstdc++-12-dev libgcc-12-dev libc6-dev:amd64 libc6:amd64
-  linux-libc-dev:amd64 binutils binutils-x86-64-linux-gnu
-  g++-12-i686-linux-gnu gcc-12-i686-linux-gnu cpp-12-i686-linux-gnu binutils-i686-linux-gnu
-  libstdc++-12-dev-i386-cross libgcc-12-dev-i386-cross libc6-dev-i386-cross
-  linux-libc-dev-i386-cross libc6:i386
-  g++-12-aarch64-linux-gnu gcc-12-aarch64-linux-gnu cpp-12-aarch64-linux-gnu
-  binutils-aarch64-linux-gnu libstdc++-12-dev-arm64-cross libgcc-12-dev-arm64-cross
-  libc6-dev-arm64-cross linux-libc-dev-arm64-cross libc6:arm64
-  g++-12-arm-linux-gnueabihf gcc-12-arm-linux-gnueabihf cpp-12-arm-linux-gnueabihf
-  binutils-arm-linux-gnueabihf libstdc++-12-dev-armhf-cross libgcc-12-dev-armhf-cross
-  libc6-dev-armhf-cross linux-libc-dev-armhf-cross libc6:armhf
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix-runtime
-  binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix gcc-mingw-w64-i686-posix-runtime
-  binutils-mingw-w64-i686 mingw-w64-i686-dev mingw-w64-common gcc-mingw-w64-base
-  cmake cmake-data libarchive13 make dpkg-dev dpkg file libmagic1 libmagic-mgc gzip zip
-  coreutils sed mandoc)
+# Names that hold a version take it from the compiler installed.
+toolchain_packages() {
+  local major name system release
+  major=$(g++ -dumpversion | cut -d . -f 1)
+  echo "g++-$major gcc-$major cpp-$major libstdc++-$major-dev libgcc-$major-dev libc6-dev:amd64"
+  echo "libc6:amd64 linux-libc-dev:amd64 binutils binutils-x86-64-linux-gnu"
+  while read -r name system release _; do
+    if [ "$system" = Linux ]; then
+      local architecture=${release#deb:}
+      major=$("$name-g++" -dumpversion | cut -d . -f 1)
+      echo "g++-$major-$name gcc-$major-$name cpp-$major-$name binutils-$name libc6:$architecture"
+      echo "libstdc++-$major-dev-$architecture-cross libgcc-$major-dev-$architecture-cross"
+      echo "libc6-dev-$architecture-cross linux-libc-dev-$architecture-cross"
+    else
+      local processor=${name%%-*}
+      processor=${processor//_/-}
+      echo "g++-mingw-w64-$processor-posix gcc-mingw-w64-$processor-posix binutils-mingw-w64-$processor"
+      echo "gcc-mingw-w64-$processor-posix-runtime mingw-w64-$processor-dev"
+    fi
+  done <<< "$release_targets"
+  echo "mingw-w64-common gcc-mingw-w64-base cmake cmake-data make dpkg-dev dpkg file gzip zip"
+  echo "coreutils sed mandoc"
+  # Libraries of those tools, by the names they have on this Debian release.
+  dpkg-query -W -f='${Package}\n' 'libarchive[0-9]*' 'libmagic[0-9]*' libmagic-mgc
+}
 
-required=(cmake make g++ dpkg-dev file git zip mandoc
-  g++-i686-linux-gnu g++-aarch64-linux-gnu g++-arm-linux-gnueabihf
-  libc6:i386 libc6:arm64 libc6:armhf g++-mingw-w64-x86-64 g++-mingw-w64-i686)
-missing=()
-for package in "${required[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2> /dev/null | grep -q 'install ok installed' ||
-    missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
+missing=$(missing_packages cmake make g++ dpkg-dev file git zip mandoc \
+  $(awk '{ print $4 }' <<< "$release_targets") \
+  $(release_architectures | sed 's/^/libc6:/'))
+if [ -n "$missing" ]; then
   # dpkg-shlibdeps works out each package's Depends from the C library of
   # its own architecture.
-  architectures=""
-  for architecture in i386 arm64 armhf; do
-    dpkg --print-foreign-architectures | grep -qx "$architecture" ||
-      architectures+="sudo dpkg --add-architecture $architecture && "
-  done
-  echo "release.sh needs Debian packages that are missing: ${missing[*]}" >&2
-  echo "${architectures}sudo apt-get update && sudo apt-get install ${missing[*]}" >&2
+  echo "release.sh needs Debian packages that are missing:" $missing >&2
+  echo "$(missing_architectures | sed 's/.*/sudo dpkg --add-architecture & \&\& /' | tr -d '\n')" \
+    "sudo apt-get update && sudo apt-get install" $missing >&2
   exit 1
 fi
+# Every toolchain package named, before the first build.
+toolchain=$(toolchain_packages | xargs -n 1)
+missing=$(missing_packages $toolchain)
+[ -z "$missing" ] || { echo "release.sh: toolchain packages not installed:" $missing >&2; exit 1; }
 
 if [ -n "$(git -C "$source_dir" status --porcelain)" ]; then
   echo "$source_dir has changes that are not committed: release files come from a commit" >&2
@@ -88,7 +97,7 @@ fi
 
 SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$source_dir" log -1 --format=%ct)}
 export SOURCE_DATE_EPOCH
-version=$(sed -n 's/^project(korvimalet VERSION \([0-9.]*\) .*/\1/p' "$source_dir/CMakeLists.txt")
+version=$(project_version)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 # Neither the clone's nor the scratch folder's path reaches a file. The
@@ -99,16 +108,16 @@ printf 'add_compile_options([==[-ffile-prefix-map=%s=.]==] [==[-ffile-prefix-map
 
 announce() { printf '%-40s %9d bytes\n' "$(basename "$1")" "$(stat -c %s "$1")"; }
 
-# Configures and builds the program for TOOLCHAIN (none: this machine) in
-# the scratch folder NAME, quietly unless it fails.
+# Configures and builds the program for the target NAME (amd64: this
+# machine) in the scratch folder of that name, quietly unless it fails.
 build() {
-  local name=$1 toolchain=$2
+  local name=$1
   local options=(-S "$source_dir" -B "$scratch/$name" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release
     "-DCMAKE_PROJECT_INCLUDE=$scratch/prefix_maps.cmake")
-  if [ -z "$toolchain" ]; then
+  if [ "$name" = amd64 ]; then
     options+=(-DCMAKE_CXX_COMPILER=g++)
   else
-    options+=("-DCMAKE_TOOLCHAIN_FILE=$source_dir/cmake/$toolchain.cmake")
+    options+=("-DCMAKE_TOOLCHAIN_FILE=$source_dir/cmake/toolchains/$name.cmake")
   fi
   if ! { cmake "${options[@]}" && cmake --build "$scratch/$name" -j2; } > "$scratch/$name.log" 2>&1; then
     cat "$scratch/$name.log" >&2
@@ -117,36 +126,51 @@ build() {
 }
 
 # Debian packages; CPack takes their files' dates from SOURCE_DATE_EPOCH.
-for target in amd64: i386:i686-linux-gnu arm64:aarch64-linux-gnu armhf:arm-linux-gnueabihf; do
-  architecture=${target%%:*}
-  build "$architecture" "${target#*:}"
-  (cd "$scratch/$architecture" && cpack -G DEB > cpack.log 2>&1) || {
-    cat "$scratch/$architecture/cpack.log" >&2
+deb() {
+  local name=$1 architecture=$2
+  build "$name"
+  (cd "$scratch/$name" && cpack -G DEB > cpack.log 2>&1) || {
+    cat "$scratch/$name/cpack.log" >&2
     exit 1
   }
-  deb="korvimalet_${version}-1_${architecture}.deb"
-  mv "$scratch/$architecture/$deb" "$out/"
-  announce "$out/$deb"
-done
+  local file="korvimalet_${version}-1_${architecture}.deb"
+  mv "$scratch/$name/$file" "$out/"
+  announce "$out/$file"
+}
 
 # Windows zips: the program, stripped, and its manual pages as HTML for a
 # browser (LIESMICH.html in German, README.html in English), in one folder;
 # fixed order, dates and modes, no extra fields.
-for target in x64:x86_64-w64-mingw32 x86:i686-w64-mingw32; do
-  platform=${target%%:*}
-  build "windows-$platform" "${target#*:}"
-  folder="korvimalet-$version-windows-$platform"
-  mkdir -p "$scratch/zip-$platform/$folder"
-  "${target#*:}-strip" -o "$scratch/zip-$platform/$folder/korvimalet.exe" \
-    "$scratch/windows-$platform/korvimalet.exe"
-  mandoc -T html "$scratch/windows-$platform/korvimalet.de.1" > "$scratch/zip-$platform/$folder/LIESMICH.html"
-  mandoc -T html "$scratch/windows-$platform/korvimalet.1" > "$scratch/zip-$platform/$folder/README.html"
-  chmod 644 "$scratch/zip-$platform/$folder"/*
-  touch -d "@$SOURCE_DATE_EPOCH" "$scratch/zip-$platform/$folder"/*
+zip_for_windows() {
+  local name=$1 platform=$2
+  build "$name"
+  local folder="korvimalet-$version-windows-$platform"
+  local files="$scratch/zip-$platform/$folder"
+  mkdir -p "$files"
+  "$name-strip" -o "$files/korvimalet.exe" "$scratch/$name/korvimalet.exe"
+  manual_page_html de "$scratch/$name/korvimalet.de.1" > "$files/LIESMICH.html"
+  manual_page_html en "$scratch/$name/korvimalet.1" > "$files/README.html"
+  chmod 644 "$files"/*
+  touch -d "@$SOURCE_DATE_EPOCH" "$files"/*
   (cd "$scratch/zip-$platform" &&
     zip -q -X -D "$out/$folder.zip" "$folder/korvimalet.exe" "$folder/LIESMICH.html" "$folder/README.html")
   announce "$out/$folder.zip"
-done
+}
+
+# A manual page as HTML in the language LANGUAGE: mandoc's, with the
+# language on the <html> element, so that a browser offers no translation
+# and a screen reader reads it with the page's own rules.
+manual_page_html() {
+  mandoc -T html "$2" | sed "s/^<html>\$/<html lang=\"$1\">/"
+}
+
+deb amd64 amd64
+while read -r name system release _; do
+  case $release in
+    deb:*) deb "$name" "${release#deb:}" ;;
+    zip:*) zip_for_windows "$name" "${release#zip:}" ;;
+  esac
+done <<< "$release_targets"
 
 # What made the files: the commit, its date, and every toolchain package's
 # version; check_release.sh compares it with the machine it runs on.
@@ -160,7 +184,7 @@ commit_date=$(git -C "$source_dir" log -1 --format=%ct)
   echo "Build-Distribution: $(. /etc/os-release && echo "$NAME $(cat /etc/debian_version) ($VERSION_CODENAME)")"
   echo "Build-Architecture: $(dpkg --print-architecture)"
   echo "Packages:"
-  dpkg-query -W -f=' ${binary:Package} ${Version}\n' "${toolchain[@]}" | LC_ALL=C sort
+  dpkg-query -W -f=' ${binary:Package} ${Version}\n' $toolchain | LC_ALL=C sort
 } > "$out/BUILDINFO"
 announce "$out/BUILDINFO"
 

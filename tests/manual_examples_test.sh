@@ -2,22 +2,35 @@
 # Runs the examples of a manual page against the program: in its last
 # section, each line that begins with "$ " inside .EX/.EE is a command,
 # run with the program first on PATH, and the lines up to the next command
-# are what it must print (trailing blanks aside).
+# are what it must print (trailing blanks aside). With --print, only prints
+# those lines.
 #
 # usage: tests/manual_examples_test.sh PAGE PROGRAM
+#        tests/manual_examples_test.sh --print PAGE
 set -euo pipefail
-[ $# -eq 2 ] || { echo "usage: $0 PAGE PROGRAM" >&2; exit 2; }
+print=
+if [ "${1:-}" = --print ] && [ $# -eq 2 ]; then
+  print=yes
+  shift
+elif [ $# -ne 2 ]; then
+  echo "usage: $0 PAGE PROGRAM, or $0 --print PAGE" >&2
+  exit 2
+fi
 page=$1
-PATH=$(dirname "$(realpath "$2")"):$PATH
-export PATH LC_ALL=C
 
 # The examples, their roff escapes undone: "$ command" lines and the
 # expected lines after each.
 examples=$(awk '/^\.SH / { examples = 0 } /^\.SH (EXAMPLES|BEISPIELE)$/ { examples = 1 }
   examples && /^\.EX$/ { inside = 1; next }
   examples && /^\.EE$/ { inside = 0 }
-  inside' "$page" | sed -e 's/\\-/-/g' -e 's/\\e/\\/g' -e "s/\\\\(aq/'/g")
+  inside' "$page" | sed -e 's/\\&//g' -e 's/\\-/-/g' -e 's/\\e/\\/g' -e "s/\\\\(aq/'/g")
 [ "$(grep -c '^\$ ' <<< "$examples")" -ge 5 ] || { echo "$page: too few examples" >&2; exit 1; }
+if [ -n "$print" ]; then
+  echo "$examples"
+  exit
+fi
+PATH=$(dirname "$(realpath "$2")"):$PATH
+export PATH LC_ALL=C
 
 failed=0
 check() {

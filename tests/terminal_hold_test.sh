@@ -15,39 +15,36 @@ program=$(realpath "$1")
 hold=' Fenster mit der Enter-Taste schliessen'
 scratch=$(mktemp -d)
 
-# A tmux server of this test's own, without the user's settings.
-tmux_() { tmux -L "korvimalet-test-$$" -f /dev/null "$@"; }
+source_dir=$(dirname "$(dirname "$(realpath "$0")")")
+. "$source_dir/packaging/common.sh"
 trap 'tmux_ kill-server 2> /dev/null || true; rm -rf "$scratch"' EXIT
 # Fails with a message and the screen, and ends a program left running.
 fail() {
   echo "FAILED ($session): $*" >&2
   tmux_ capture-pane -p -t "$session" >&2 2> /dev/null || true
-  [ -z "${pid:-}" ] || kill "$pid" 2> /dev/null || true
+  [ -z "${pid:-}" ] || kill -KILL "$pid" 2> /dev/null || true
   exit 1
 }
 screen() { tmux_ capture-pane -p -t "$session"; }
 shows() { screen 2> /dev/null | grep -F -- "$1" > /dev/null; }
-# Runs the command "$@" every tenth of a second until it succeeds, for a
-# minute at most, which only catches a hang; fails if it never does.
-within_a_minute() {
-  local tries
-  for ((tries = 0; tries < 600; tries++)); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
 wait_for() { within_a_minute shows "$1" || fail "\"$1\" never showed"; }
 
-# The program's state (R, S, ...), or nothing once it has ended, and the
-# system call it waits in.
+# The program's state (R, S, T, ...), or nothing once it has ended, and the
+# system call it waits in. No row waits for anything to happen within a
+# time: where keys must reach the terminal before the program reads, or
+# while it pauses, the program is stopped (SIGSTOP) until the terminal has
+# echoed them, which it does once they are in its input queue. tmux
+# continues a stopped process of its own at once, so those rows run the
+# program as the child of a shell (which, without job control, does not
+# look at its child's stops).
+stoppable="sh -c '\"\$0\"; exit' '$program'"
 state() { sed -n 's/^[0-9]* ([^)]*) \(.\).*/\1/p' "/proc/$pid/stat" 2> /dev/null || true; }
 ended() { [ -z "$(state)" ] || [ "$(state)" = Z ]; }
+stopped() { [ "$(state)" = T ]; }
 waits_in() { [ "$(state)" = S ] && [ "$(cut -d ' ' -f 1 "/proc/$pid/syscall" 2> /dev/null)" = "$1" ]; }
 # The program waits for a line (in the call it waited in for the reading)
-# or has ended; the program pauses (waits in another call).
+# or has ended.
 reading_or_ended() { waits_in "$read_call" || ended; }
-pausing() { [ "$(state)" = S ] && ! waits_in "$read_call"; }
 # The program: the session's first process, or a descendant of it.
 descendants() {
   local child
@@ -64,14 +61,19 @@ find_program() {
   done
   return 1
 }
+# The terminal has echoed a line that ends in the last characters of $1:
+# the cursor stands at the start of the line after it.
+echoed() {
+  local x y tail=${1:$((${#1} > 8 ? ${#1} - 8 : 0))}
+  read -r x y < <(tmux_ display-message -p -t "$session" '#{cursor_x} #{cursor_y}')
+  [ "$x" = 0 ] && [ "$y" -gt 0 ] && [[ $(screen | sed -n "${y}p") == *"$tail" ]]
+}
 
 # Starts the command $2 as the command of a new session named $1, answers
-# the prompts, the last with the keys "${@:3}", and waits until the line
-# that holds the terminal shows after the verdict.
-answered_session() {
+# the first two prompts, and waits until the program waits for the reading.
+started_session() {
   session=$1
   tmux_ new-session -d -s "$session" -x 80 -y 60 "$2"
-  shift 2
   wait_for ' 1)    Kugel-Durchmesser eingeben:'
   within_a_minute find_program || fail "the program never started"
   tmux_ send-keys -t "$session" 100 Enter
@@ -80,17 +82,27 @@ answered_session() {
   wait_for ' in [kg] eingeben (#.###):'
   within_a_minute [ "$(state)" = S ] || fail "the program never waited for the reading"
   read_call=$(cut -d ' ' -f 1 "/proc/$pid/syscall")
+}
+# Types the keys "$@", the last an Enter after a line of text, while the
+# program is stopped, so that all of them are in the terminal's input
+# before it reads on.
+type_while_stopped() {
+  kill -STOP "$pid"
+  within_a_minute stopped || fail "the program did not stop"
   tmux_ send-keys -t "$session" "$@"
+  within_a_minute echoed "${*: -2:1}" || fail "the terminal never echoed the keys typed"
+  kill -CONT "$pid"
+}
+# Waits until the line that holds the terminal shows after G U T.
+verdict_shown() {
   wait_for "$hold"
   screen | grep '^        \*\*\*\* G U T \*\*\*\*' > /dev/null ||
     fail "no G U T before the line that holds the terminal"
 }
-# The same, then waits until the program waits for Enter, or fails if it
-# ends instead.
-held_session() {
-  answered_session "$@"
+# Waits until the program waits for Enter, or fails if it ends instead.
+held() {
   within_a_minute reading_or_ended || fail "the program never waited for Enter"
-  ! ended || fail "the wait for Enter ended by itself"
+  ! ended || fail "$1"
 }
 # Sends keys, then waits until the program has ended, or fails with $1.
 end_with() {
@@ -99,43 +111,65 @@ end_with() {
   tmux_ send-keys -t "$session" "$@"
   within_a_minute ended || fail "$why"
 }
+# Stops the program in its pause after the closing line: watches, without
+# starting a process, the system call it is in until that is one other
+# than the read of the reading, stops it there, and confirms that it is
+# still in that call.
+stop_in_pause() {
+  local call= paused= now
+  while [ -z "$paused" ]; do
+    read -r call < "/proc/$pid/syscall" 2> /dev/null || fail "the program ended before its pause"
+    [[ ! $call =~ ^[0-9]+\  ]] || [ "${call%% *}" = "$read_call" ] || paused=$call
+  done
+  kill -STOP "$pid"
+  within_a_minute stopped || fail "the program did not stop"
+  read -r now < "/proc/$pid/syscall"
+  [ "$(cut -d ' ' -f 1-4 <<< "$now")" = "$(cut -d ' ' -f 1-4 <<< "$paused")" ] ||
+    fail "the program was stopped after its pause, in $now, not in $paused"
+}
 
 # A reading with more typed after it, and a second line longer than one
-# read of the wait, sent together: the program reads the first line, and
+# read of the wait, typed ahead: the program reads the first line, and
 # whatever is left must not end the wait. Nor does a character typed now;
 # Enter does.
-held_session typed-ahead "exec '$program'" '4.6 abc' Enter "$(printf 'more%.0s' {1..100})" Enter
+started_session typed-ahead "$stoppable"
+type_while_stopped '4.6 abc' Enter "$(printf 'more%.0s' {1..100})" Enter
+verdict_shown
+held "the lines typed ahead ended the wait"
 tmux_ send-keys -t "$session" x
-sleep 0.2
-! ended || fail "a character without Enter ended the wait"
+wait_for "$hold x"
+waits_in "$read_call" || fail "a character without Enter ended the wait"
 end_with "Enter did not end the wait" Enter
 # An end of input (Ctrl+D) ends the wait too, also after some characters
 # (as script sends one when its own terminal goes away); so does Enter
 # under `sh -c` (dash), which runs the program as its child.
-held_session end-of-input "exec '$program'" 4.6 Enter
+started_session end-of-input "exec '$program'"
+tmux_ send-keys -t "$session" 4.6 Enter
+verdict_shown
+held "the wait for Enter ended by itself"
 end_with "Ctrl+D after some characters did not end the wait" o k C-d
-held_session sh-c "sh -c '$program'" 4.6 Enter
+started_session sh-c "sh -c '$program'"
+tmux_ send-keys -t "$session" 4.6 Enter
+verdict_shown
+held "the wait for Enter ended by itself under sh -c"
 end_with "Enter did not end the wait under sh -c" Enter
 
 # A second Enter that comes while the program pauses after the closing
-# line (a double press) is dropped. Where the machine was too slow to send
-# it within the pause, the row is tried again.
-for ((try = 1; ; try++)); do
-  answered_session "double-enter-$try" "exec '$program'" 4.6 Enter
-  within_a_minute pausing || fail "the program never paused after the closing line"
-  tmux_ send-keys -t "$session" Enter
-  pausing && break
-  [ "$try" -lt 5 ] || fail "the second Enter never came within the pause"
-  tmux_ kill-session -t "$session"
-done
-within_a_minute reading_or_ended || fail "the program never waited for Enter"
-! ended || fail "an Enter during the pause ended the wait"
+# line (a double press) is dropped.
+started_session double-enter "$stoppable"
+tmux_ send-keys -t "$session" 4.6 Enter
+stop_in_pause
+tmux_ send-keys -t "$session" Enter
+within_a_minute echoed schliessen || fail "the terminal never echoed the second Enter"
+kill -CONT "$pid"
+verdict_shown
+held "an Enter during the pause ended the wait"
 end_with "Enter after the pause did not end the wait" Enter
 
 # script keeps the program's terminal open when its own goes away, and
 # sends one end of input instead of a hangup: in the dialogue, it ends the
-# check without a wait; in the pause after the closing line, it ends the
-# wait. Either way nothing is left running.
+# check without a wait; after the closing line (in the pause, unless the
+# machine is slow), it ends the wait. Either way nothing is left running.
 wrapped="env SHELL=/bin/sh script -qc '$program' /dev/null"
 session=script-in-dialogue
 tmux_ new-session -d -s "$session" -x 80 -y 60 "$wrapped"
@@ -143,15 +177,19 @@ wait_for ' 1)    Kugel-Durchmesser eingeben:'
 within_a_minute find_program || fail "the program never started"
 tmux_ kill-session -t "$session"
 within_a_minute ended || fail "an end of input in the dialogue left the program running"
-answered_session script-in-pause "$wrapped" 4.6 Enter
-within_a_minute pausing || fail "the program never paused after the closing line"
+started_session script-after-closing-line "$wrapped"
+tmux_ send-keys -t "$session" 4.6 Enter
+verdict_shown
 tmux_ kill-session -t "$session"
-within_a_minute ended || fail "an end of input in the pause left the program running"
+within_a_minute ended || fail "an end of input after the closing line left the program running"
 
 # A hangup (the terminal closed) during the wait: the program ends by
 # itself, with status 0, and nothing is left. bash, between the terminal
 # and the program, survives the hangup to record the status.
-held_session hangup "bash -c 'trap : HUP; \"\$0\"; echo \$? > \"\$1\"' '$program' '$scratch/status'" 4.6 Enter
+started_session hangup "bash -c 'trap : HUP; \"\$0\"; echo \$? > \"\$1\"' '$program' '$scratch/status'"
+tmux_ send-keys -t "$session" 4.6 Enter
+verdict_shown
+held "the wait for Enter ended by itself"
 tmux_ kill-session -t "$session"
 within_a_minute ended || fail "the program was left running after a hangup"
 within_a_minute [ -s "$scratch/status" ] || fail "no exit status recorded after a hangup"

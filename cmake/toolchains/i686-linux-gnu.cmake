@@ -10,4 +10,4 @@ execute_process(COMMAND ${KORVIMALET_EMULATOR} --version RESULT_VARIABLE status 
 if(NOT status EQUAL 0)
   set(KORVIMALET_EMULATOR qemu-i386 -L /usr/i686-linux-gnu)
 endif()
-include(${CMAKE_CURRENT_LIST_DIR}/linux-gnu-cross.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../linux-gnu-cross.cmake)

@@ -2,6 +2,5 @@
 # the programs run under qemu-user (package qemu-user).
 set(CMAKE_SYSTEM_PROCESSOR s390x)
 set(KORVIMALET_TRIPLE s390x-linux-gnu)
-set(KORVIMALET_DEBIAN_ARCHITECTURE s390x)
 set(KORVIMALET_EMULATOR qemu-s390x -L /usr/s390x-linux-gnu)
-include(${CMAKE_CURRENT_LIST_DIR}/linux-gnu-cross.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../linux-gnu-cross.cmake)

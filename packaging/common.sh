@@ -1,0 +1,77 @@
+# What the shell scripts of the project share; sourced, not run. Expects
+# source_dir, the clone's top folder.
+
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+# The Debian packages among "$@" that are not installed, one per line.
+missing_packages() {
+  local package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2> /dev/null | grep 'install ok installed' > /dev/null ||
+      echo "$package"
+  done
+}
+
+# The version of the program, from CMakeLists.txt.
+project_version() {
+  sed -n 's/^project(korvimalet VERSION \([0-9.]*\) .*/\1/p' "$source_dir/CMakeLists.txt"
+}
+
+# One line per target of cmake/toolchains/: name, system, release file
+# (deb:<architecture>, zip:<platform> or -), the command that runs its
+# programs (words joined by "|"), the package that command needs (or -) and
+# the compiler's package; cmake/describe_target.cmake tells more.
+targets() {
+  local toolchain
+  for toolchain in "$source_dir"/cmake/toolchains/*.cmake; do
+    cmake -DTOOLCHAIN="$toolchain" -P "$source_dir/cmake/describe_target.cmake"
+  done
+}
+
+# Whether this kernel runs 32-bit x86 programs (some virtual machines leave
+# that mode out), as the i686 toolchain file finds out: it then runs that
+# target's programs without qemu-user.
+runs_x86_32() { ! grep -q '^i686-linux-gnu [^ ]* [^ ]* qemu-' <<< "$(targets)"; }
+
+# The foreign Debian architectures whose C libraries the release's packages
+# take their Depends from (dpkg-shlibdeps), and the commands that add those
+# missing on this machine.
+release_architectures() { targets | awk '$3 ~ /^deb:/ { sub(/^deb:/, "", $3); print $3 }'; }
+missing_architectures() {
+  local architecture
+  for architecture in $(release_architectures); do
+    dpkg --print-foreign-architectures | grep -x "$architecture" > /dev/null || echo "$architecture"
+  done
+}
+
+# A fresh wine prefix in $WINEPREFIX with one wineserver kept running, so
+# that each later start takes a fraction of a second; wine's own errors
+# are shown, its other chatter is not.
+start_wine() {
+  mkdir -p "$1"
+  export WINEPREFIX=$1 WINEDEBUG=${WINEDEBUG:--all,err+all}
+  wineserver --persistent
+  wineboot --init 2> /dev/null
+}
+
+# lintian on a Debian package: no error and no warning but
+# initial-upload-closes-no-bugs, which concerns uploads to Debian's archive,
+# where this package does not go.
+check_with_lintian() {
+  lintian --suppress-tags initial-upload-closes-no-bugs --fail-on error,warning "$1"
+}
+
+# A tmux server of the caller's own, without the user's settings, named by
+# the caller's process; the caller kills it on exit.
+tmux_() { tmux -L "korvimalet-$$" -f /dev/null "$@"; }
+
+# Runs "$@" every tenth of a second until it succeeds, for a minute at most,
+# which only catches a hang; fails if it never does.
+within_a_minute() {
+  local tries
+  for ((tries = 0; tries < 600; tries++)); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
