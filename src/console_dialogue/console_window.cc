@@ -85,12 +85,13 @@ void holdConsoleWindow(std::FILE* output) {
   std::fflush(output);
   // The terminal's own line input, past the C library's buffer: the lines
   // typed ahead or in the first second are dropped, and then Enter ends the
-  // wait. An end of input ends it at any time, also within that second:
-  // Ctrl+D, alone on a line (a read of nothing) or after some characters (a
-  // read without a line end), and what script or su --pty send when their
-  // own terminal goes away, while they keep the program's open. So do a
-  // hangup and an error, so that the wait never spins. (No signal handler
-  // runs here, so neither the pause nor a read is interrupted.)
+  // wait. An end of input ends it too, one within that second once the
+  // second is over: Ctrl+D, alone on a line (a read of nothing) or after
+  // some characters (a read without a line end), and what script or su
+  // --pty send when their own terminal goes away, while they keep the
+  // program's open. So do a hangup and an error, so that the wait never
+  // spins. (No signal handler runs here, so neither the pause nor a read is
+  // interrupted.)
   poll(nullptr, 0, kKeysIgnoredMs);
   pollfd pending{STDIN_FILENO, POLLIN, 0};
   char line[kReadBytes];

@@ -28,7 +28,8 @@ bool ownsConsoleWindow();
 // second after the prompt are dropped and do not end the wait. On a
 // terminal an end of input (Ctrl+D, also after some characters, or what a
 // terminal wrapper sends when its own terminal goes away), a hangup or a
-// read error end it at any time. Otherwise does nothing.
+// read error end it too, within that second once it is over. Otherwise
+// does nothing.
 void holdConsoleWindow(std::FILE* output);
 
 }  // namespace korvimalet
