@@ -36,7 +36,7 @@ holds() { tmux_ capture-pane -p | grep 'Enter-Taste schliessen' > /dev/null; }
 within_a_minute holds || { echo "the line that holds the terminal never showed" >&2; exit 1; }
 tmux_ capture-pane -p >> "$scratch/screen"
 for page in korvimalet.1 korvimalet.de.1; do
-  grep -E '^\.(B|BR|RB) ' "$build/$page" | grep -o '"[^"]*"' | tr -d '"' | sed -e 's/\\ / /g' -e 's/\\-/-/g' -e 's/\\%//g' > "$scratch/quoted"
+  quoted_screen_texts "$build/$page" > "$scratch/quoted"
   [ "$(wc -l < "$scratch/quoted")" -ge 9 ] || { echo "$page quotes too few screen texts" >&2; exit 1; }
   while IFS= read -r text; do
     grep -qF -- "$text" "$scratch/screen" || { echo "$page quotes \"$text\", which the program never prints" >&2; exit 1; }

@@ -79,10 +79,9 @@ check_html() {
   local html=$1 language=$2 page=$3 shown
   grep -q "^<html lang=\"$language\">$" "$html" || { echo "$html: not marked as language $language" >&2; exit 1; }
   shown=$(w3m -dump -cols 200 -T text/html "$html")
-  grep -E '^\.(B|BR|RB) ' "$page" | grep -o '"[^"]*"' | tr -d '"' | sed -e 's/\\ / /g' -e 's/\\-/-/g' |
-    while IFS= read -r text; do
-      grep -qF -- "$text" <<< "$shown" || { echo "$html: \"$text\" does not show as such" >&2; exit 1; }
-    done || exit 1
+  quoted_screen_texts "$page" | while IFS= read -r text; do
+    grep -qF -- "$text" <<< "$shown" || { echo "$html: \"$text\" does not show as such" >&2; exit 1; }
+  done || exit 1
   diff -u <(bash "$source_dir/tests/manual_examples_test.sh" --print "$page") \
     <(awk '/^\$ / { on = 1 } on && /^$/ { exit } on' <<< "$shown") ||
     { echo "$html: the examples do not show as the program prints them" >&2; exit 1; }

@@ -54,6 +54,13 @@ start_wine() {
   wineboot --init 2> /dev/null
 }
 
+# The screen texts that the manual page $1 quotes in bold, in double quotes,
+# one per line as the program prints them: the page's escapes for a blank,
+# a minus and a word not to hyphenate undone.
+quoted_screen_texts() {
+  grep -E '^\.(B|BR|RB) ' "$1" | grep -o '"[^"]*"' | tr -d '"' | sed -e 's/\\ / /g' -e 's/\\-/-/g' -e 's/\\%//g'
+}
+
 # lintian on a Debian package: no error and no warning but
 # initial-upload-closes-no-bugs, which concerns uploads to Debian's archive,
 # where this package does not go.

@@ -37,11 +37,11 @@ release_targets=$(targets | awk '$3 != "-" { print $1, $2, $3, $6 }')
 # with their versions in BUILDINFO: the same versions give the same bytes.
 # Names that hold a version take it from the compiler installed.
 toolchain_packages() {
-  local major name system release
+  local major name system release compiler
   major=$(g++ -dumpversion | cut -d . -f 1)
   echo "g++-$major gcc-$major cpp-$major libstdc++-$major-dev libgcc-$major-dev libc6-dev:amd64"
   echo "libc6:amd64 linux-libc-dev:amd64 binutils binutils-x86-64-linux-gnu"
-  while read -r name system release _; do
+  while read -r name system release compiler; do
     if [ "$system" = Linux ]; then
       local architecture=${release#deb:}
       major=$("$name-g++" -dumpversion | cut -d . -f 1)
@@ -49,10 +49,9 @@ toolchain_packages() {
       echo "libstdc++-$major-dev-$architecture-cross libgcc-$major-dev-$architecture-cross"
       echo "libc6-dev-$architecture-cross linux-libc-dev-$architecture-cross"
     else
-      local processor=${name%%-*}
-      processor=${processor//_/-}
-      echo "g++-mingw-w64-$processor-posix gcc-mingw-w64-$processor-posix binutils-mingw-w64-$processor"
-      echo "gcc-mingw-w64-$processor-posix-runtime mingw-w64-$processor-dev"
+      # g++-mingw-w64-<processor>: the posix flavour the toolchain file uses.
+      local mingw=${compiler#g++-}
+      echo "g++-$mingw-posix gcc-$mingw-posix gcc-$mingw-posix-runtime binutils-$mingw $mingw-dev"
     fi
   done <<< "$release_targets"
   echo "mingw-w64-common gcc-mingw-w64-base cmake cmake-data make dpkg-dev dpkg file gzip zip"
