@@ -24,13 +24,14 @@ fi
 here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(dirname "$here")
 . "$here/common.sh"
+read_targets
 out=$(cd "$1" && pwd)
 
 # Names each toolchain package whose version here differs from the one in
 # BUILDINFO, and the Debian release if it differs; fails if any does.
 compare_buildinfo() {
   local differences=0 name version here_version release
-  release=$(. /etc/os-release && echo "$NAME $(cat /etc/debian_version) ($VERSION_CODENAME)")
+  release=$(build_distribution)
   if [ "$(sed -n 's/^Build-Distribution: //p' "$out/BUILDINFO")" != "$release" ]; then
     echo "BUILDINFO: built on $(sed -n 's/^Build-Distribution: //p' "$out/BUILDINFO"), this is $release"
     differences=$((differences + 1))
@@ -81,7 +82,7 @@ check_html() {
   shown=$(w3m -dump -cols 200 -T text/html "$html")
   quoted_screen_texts "$page" | while IFS= read -r text; do
     grep -qF -- "$text" <<< "$shown" || { echo "$html: \"$text\" does not show as such" >&2; exit 1; }
-  done || exit 1
+  done || { echo "$html: its screen texts do not all show (or $page quotes none)" >&2; exit 1; }
   diff -u <(bash "$source_dir/tests/manual_examples_test.sh" --print "$page") \
     <(awk '/^\$ / { on = 1 } on && /^$/ { exit } on' <<< "$shown") ||
     { echo "$html: the examples do not show as the program prints them" >&2; exit 1; }

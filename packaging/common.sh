@@ -20,13 +20,19 @@ project_version() {
 # One line per target of cmake/toolchains/: name, system, release file
 # (deb:<architecture>, zip:<platform> or -), the command that runs its
 # programs (words joined by "|"), the package that command needs (or -) and
-# the compiler's package; cmake/describe_target.cmake tells more.
-targets() {
-  local toolchain
+# the compiler's package; cmake/describe_target.cmake tells more. A script
+# reads them once with read_targets, in its own shell, which ends it if a
+# toolchain file cannot be read; targets then prints them.
+read_targets() {
+  local toolchain line
+  target_lines=
   for toolchain in "$source_dir"/cmake/toolchains/*.cmake; do
-    cmake -DTOOLCHAIN="$toolchain" -P "$source_dir/cmake/describe_target.cmake"
+    line=$(cmake -DTOOLCHAIN="$toolchain" -P "$source_dir/cmake/describe_target.cmake") &&
+      [ "$(wc -w <<< "$line")" -eq 6 ] || { echo "$toolchain does not describe its target" >&2; exit 1; }
+    target_lines+=$line$'\n'
   done
 }
+targets() { printf '%s' "${target_lines:?read_targets first}"; }
 
 # Whether this kernel runs 32-bit x86 programs (some virtual machines leave
 # that mode out), as the i686 toolchain file finds out: it then runs that
@@ -43,6 +49,9 @@ missing_architectures() {
     dpkg --print-foreign-architectures | grep -x "$architecture" > /dev/null || echo "$architecture"
   done
 }
+
+# The Debian release this machine runs, as BUILDINFO names it.
+build_distribution() { (. /etc/os-release && echo "$NAME $(cat /etc/debian_version) ($VERSION_CODENAME)"); }
 
 # A fresh wine prefix in $WINEPREFIX with one wineserver kept running, so
 # that each later start takes a fraction of a second; wine's own errors

@@ -29,6 +29,7 @@ source_dir=$(dirname "$here")
 . "$here/common.sh"
 
 command -v cmake > /dev/null || { echo "release.sh needs cmake: sudo apt-get install cmake" >&2; exit 1; }
+read_targets
 # The targets of the release besides this machine's amd64 package: name,
 # system, release file, compiler package (from cmake/toolchains/).
 release_targets=$(targets | awk '$3 != "-" { print $1, $2, $3, $6 }')
@@ -94,7 +95,8 @@ if [ -n "$(ls -A "$out")" ]; then
   exit 1
 fi
 
-SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$source_dir" log -1 --format=%ct)}
+commit_date=$(git -C "$source_dir" log -1 --format=%ct)
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$commit_date}
 export SOURCE_DATE_EPOCH
 version=$(project_version)
 scratch=$(mktemp -d)
@@ -173,14 +175,13 @@ done <<< "$release_targets"
 
 # What made the files: the commit, its date, and every toolchain package's
 # version; check_release.sh compares it with the machine it runs on.
-commit_date=$(git -C "$source_dir" log -1 --format=%ct)
 {
   echo "Source: korvimalet"
   echo "Version: $version"
   echo "Commit: $(git -C "$source_dir" rev-parse HEAD)"
   echo "Commit-Date: $(date -u -d "@$commit_date" '+%Y-%m-%d %H:%M:%S UTC')"
   echo "Source-Date-Epoch: $SOURCE_DATE_EPOCH"
-  echo "Build-Distribution: $(. /etc/os-release && echo "$NAME $(cat /etc/debian_version) ($VERSION_CODENAME)")"
+  echo "Build-Distribution: $(build_distribution)"
   echo "Build-Architecture: $(dpkg --print-architecture)"
   echo "Packages:"
   dpkg-query -W -f=' ${binary:Package} ${Version}\n' $toolchain | LC_ALL=C sort

@@ -41,6 +41,7 @@ stoppable="sh -c '\"\$0\"; exit' '$program'"
 state() { sed -n 's/^[0-9]* ([^)]*) \(.\).*/\1/p' "/proc/$pid/stat" 2> /dev/null || true; }
 ended() { [ -z "$(state)" ] || [ "$(state)" = Z ]; }
 stopped() { [ "$(state)" = T ]; }
+sleeping() { [ "$(state)" = S ]; }
 waits_in() { [ "$(state)" = S ] && [ "$(cut -d ' ' -f 1 "/proc/$pid/syscall" 2> /dev/null)" = "$1" ]; }
 # The program waits for a line (in the call it waited in for the reading)
 # or has ended.
@@ -57,7 +58,10 @@ find_program() {
   local first candidate
   first=$(tmux_ display-message -p -t "$session" '#{pane_pid}')
   for candidate in "$first" $(descendants "$first"); do
-    [ "$(readlink "/proc/$candidate/exe")" != "$program" ] || { pid=$candidate; return 0; }
+    if [ "$(readlink "/proc/$candidate/exe")" = "$program" ]; then
+      pid=$candidate
+      return 0
+    fi
   done
   return 1
 }
@@ -80,7 +84,7 @@ started_session() {
   wait_for ' 2) Spezifisches Gewicht eingeben:'
   tmux_ send-keys -t "$session" 7.85 Enter
   wait_for ' in [kg] eingeben (#.###):'
-  within_a_minute [ "$(state)" = S ] || fail "the program never waited for the reading"
+  within_a_minute sleeping || fail "the program never waited for the reading"
   read_call=$(cut -d ' ' -f 1 "/proc/$pid/syscall")
 }
 # Types the keys "$@", the last an Enter after a line of text, while the
@@ -113,13 +117,16 @@ end_with() {
 }
 # Stops the program in its pause after the closing line: watches, without
 # starting a process, the system call it is in until that is one other
-# than the read of the reading, stops it there, and confirms that it is
-# still in that call.
+# than the read of the reading (for a minute at most, which only catches a
+# hang), stops it there, and confirms that it is still in that call.
 stop_in_pause() {
-  local call= paused= now
+  local call= paused= now deadline=$((SECONDS + 60))
   while [ -z "$paused" ]; do
     read -r call < "/proc/$pid/syscall" 2> /dev/null || fail "the program ended before its pause"
-    [[ ! $call =~ ^[0-9]+\  ]] || [ "${call%% *}" = "$read_call" ] || paused=$call
+    if [[ $call =~ ^[0-9]+\  ]] && [ "${call%% *}" != "$read_call" ]; then
+      paused=$call
+    fi
+    [ "$SECONDS" -lt "$deadline" ] || fail "the program never left the read of the reading"
   done
   kill -STOP "$pid"
   within_a_minute stopped || fail "the program did not stop"
