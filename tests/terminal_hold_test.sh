@@ -42,7 +42,7 @@ state() { sed -n 's/^[0-9]* ([^)]*) \(.\).*/\1/p' "/proc/$pid/stat" 2> /dev/null
 ended() { [ -z "$(state)" ] || [ "$(state)" = Z ]; }
 stopped() { [ "$(state)" = T ]; }
 sleeping() { [ "$(state)" = S ]; }
-waits_in() { [ "$(state)" = S ] && [ "$(cut -d ' ' -f 1 "/proc/$pid/syscall" 2> /dev/null)" = "$1" ]; }
+waits_in() { sleeping && [ "$(cut -d ' ' -f 1 "/proc/$pid/syscall" 2> /dev/null)" = "$1" ]; }
 # The program waits for a line (in the call it waited in for the reading)
 # or has ended.
 reading_or_ended() { waits_in "$read_call" || ended; }
