@@ -2,14 +2,15 @@
 # Builds every release file of the commit checked out here into OUTDIR: a
 # Debian package for this machine (amd64) and for each target in
 # cmake/toolchains/ that names a Debian architecture, a Windows zip for each
-# that names a Windows platform, BUILDINFO (the commit, its date and the versions of the Debian
-# packages that made the files) and SHA256SUMS over them. Two runs of the
-# same commit with the same package versions give the same bytes, wherever
-# and by whomever they run: every date is the last commit's (or
-# SOURCE_DATE_EPOCH's), but the changelog entry's, which keeps the day it
-# was written; no build path reaches a file; archives hold their files in a
-# fixed order with fixed modes; and nothing of the caller's environment
-# (compilers, flags, generator, PATH, umask, locale, time zone) takes part.
+# that names a Windows platform, BUILDINFO (the commit, its date and the
+# versions of the Debian packages that made the files) and SHA256SUMS over
+# them. Two runs of the same commit with the same package versions give the
+# same bytes, wherever and by whomever they run: every date is the last
+# commit's (or SOURCE_DATE_EPOCH's), but the changelog entry's, which keeps
+# the day it was written; no build path reaches a file; archives hold their
+# files in a fixed order with fixed modes; and nothing of the caller's
+# environment (compilers, flags, generator, PATH, umask, locale, time zone)
+# takes part.
 #
 # usage: packaging/release.sh OUTDIR
 set -euo pipefail
