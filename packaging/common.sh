@@ -3,12 +3,17 @@
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
-# The Debian packages among "$@" that are not installed, one per line.
+# The Debian packages among "$@" that are not installed, one per line; a
+# name with a trailing - (apt-get's way to remove one) where it is.
 missing_packages() {
-  local package
+  local package installed
   for package in "$@"; do
-    dpkg-query -W -f='${Status}' "$package" 2> /dev/null | grep 'install ok installed' > /dev/null ||
-      echo "$package"
+    installed=$(dpkg-query -W -f='${Status}' "${package%-}" 2> /dev/null | grep 'install ok installed')
+    if [ "$package" = "${package%-}" ]; then
+      [ -n "$installed" ] || echo "$package"
+    else
+      [ -z "$installed" ] || echo "$package"
+    fi
   done
 }
 
