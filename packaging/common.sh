@@ -8,13 +8,35 @@ as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 missing_packages() {
   local package installed
   for package in "$@"; do
-    installed=$(dpkg-query -W -f='${Status}' "${package%-}" 2> /dev/null | grep 'install ok installed')
+    installed=$(dpkg-query -W -f='${Status}' "${package%-}" 2> /dev/null | grep 'install ok installed' || true)
     if [ "$package" = "${package%-}" ]; then
       [ -n "$installed" ] || echo "$package"
     else
       [ -z "$installed" ] || echo "$package"
     fi
   done
+}
+
+# The shell block that follows the n-th marker comment in README.md.
+readme_block() {
+  awk -v wanted="$1" '
+    /^<!-- \.ci\/run runs this block as it stands -->$/ { marker++; next }
+    marker == wanted && /^```sh$/ { inside = 1; next }
+    inside && /^```$/ { exit }
+    inside { print }' README.md
+}
+
+# Runs a README block in the folder $1: its apt-get line (as root, without
+# asking), then the command after it, exactly as written, with standard
+# input from the caller.
+run_readme_block() {
+  local folder=$1 block=$2 install command
+  install=$(grep '^sudo apt-get install ' <<< "$block")
+  command=$(grep -v '^sudo apt-get install ' <<< "$block")
+  echo "README: $install"
+  as_root env DEBIAN_FRONTEND=noninteractive ${install#sudo } -y -q < /dev/null
+  echo "README: $command"
+  (cd "$folder" && bash -euo pipefail -c "$command")
 }
 
 # The version of the program, from CMakeLists.txt.
