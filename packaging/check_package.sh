@@ -62,7 +62,7 @@ printf '%s\n' ./bin/korvimalet ./share/applications/korvimalet.desktop \
 (cd "$scratch/prefix" && find . -mindepth 1 -printf '%M %p\n') | check_modes
 
 (cd "$build" && cpack -G DEB > /dev/null)
-deb=$(ls "$build/korvimalet_$(project_version)-1_"*.deb)
+deb=$(ls "$build/korvimalet_$(project_version)-"*.deb)
 echo "package: $(basename "$deb")"
 dpkg-deb --field "$deb" Package Version Section Priority Maintainer Depends
 check_with_lintian "$deb"

@@ -90,12 +90,14 @@ start_wine() {
   wineboot --init 2> /dev/null
 }
 
+# Text of a manual page's source with the roff escapes the pages use undone:
+# blanks that do not stretch or break, a minus, marks for where a word may
+# or may not break, a quote, and a backslash (last, so that it starts none).
+roff_text() { sed -e 's/\\[ ~]/ /g' -e 's/\\-/-/g' -e 's/\\[&%]//g' -e "s/\\\\(aq/'/g" -e 's/\\e/\\/g'; }
+
 # The screen texts that the manual page $1 quotes in bold, in double quotes,
-# one per line as the program prints them: the page's escapes for a blank,
-# a minus and a word not to hyphenate undone.
-quoted_screen_texts() {
-  grep -E '^\.(B|BR|RB) ' "$1" | grep -o '"[^"]*"' | tr -d '"' | sed -e 's/\\ / /g' -e 's/\\-/-/g' -e 's/\\%//g'
-}
+# one per line as the program prints them.
+quoted_screen_texts() { grep -E '^\.(B|BR|RB) ' "$1" | grep -o '"[^"]*"' | tr -d '"' | roff_text; }
 
 # lintian on a Debian package: no error and no warning but
 # initial-upload-closes-no-bugs, which concerns uploads to Debian's archive,

@@ -17,13 +17,14 @@ elif [ $# -ne 2 ]; then
   exit 2
 fi
 page=$1
+. "$(dirname "$0")/../packaging/common.sh"
 
 # The examples, their roff escapes undone: "$ command" lines and the
 # expected lines after each.
 examples=$(awk '/^\.SH / { examples = 0 } /^\.SH (EXAMPLES|BEISPIELE)$/ { examples = 1 }
   examples && /^\.EX$/ { inside = 1; next }
   examples && /^\.EE$/ { inside = 0 }
-  inside' "$page" | sed -e 's/\\&//g' -e 's/\\-/-/g' -e 's/\\e/\\/g' -e "s/\\\\(aq/'/g")
+  inside' "$page" | roff_text)
 [ "$(grep -c '^\$ ' <<< "$examples")" -ge 5 ] || { echo "$page: too few examples" >&2; exit 1; }
 if [ -n "$print" ]; then
   echo "$examples"
