@@ -5,6 +5,8 @@ set(CMAKE_SYSTEM_NAME Linux)
 
 set(KORVIMALET_COMPILER_PACKAGE g++-${KORVIMALET_TRIPLE})
 set(CMAKE_CXX_COMPILER ${KORVIMALET_TRIPLE}-g++)
+# The project is C++ alone, but GoogleTest's sources, built for the target, enable C.
+set(CMAKE_C_COMPILER ${KORVIMALET_TRIPLE}-gcc)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${KORVIMALET_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

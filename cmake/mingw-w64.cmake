@@ -6,6 +6,8 @@ set(KORVIMALET_MINGW_TRIPLE ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32)
 string(REPLACE "_" "-" processor ${CMAKE_SYSTEM_PROCESSOR})
 set(KORVIMALET_COMPILER_PACKAGE g++-mingw-w64-${processor})
 set(CMAKE_CXX_COMPILER ${KORVIMALET_MINGW_TRIPLE}-g++-posix)
+# The project is C++ alone, but GoogleTest's sources, built for the target, enable C.
+set(CMAKE_C_COMPILER ${KORVIMALET_MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_RC_COMPILER ${KORVIMALET_MINGW_TRIPLE}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${KORVIMALET_MINGW_TRIPLE})
