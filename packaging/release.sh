@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # Builds every release file of the commit checked out here into OUTDIR: a
 # Debian package for this machine (amd64) and for each target in
-# cmake/toolchains/ that names a Debian architecture, a Windows zip for each
-# that names a Windows platform, BUILDINFO (the commit, its date and the
-# versions of the Debian packages that made the files) and SHA256SUMS over
-# them. Two runs of the same commit with the same package versions give the
-# same bytes, wherever and by whomever they run: every date is the last
-# commit's (or SOURCE_DATE_EPOCH's), but the changelog entry's, which keeps
-# the day it was written; no build path reaches a file; archives hold their
-# files in a fixed order with fixed modes; and nothing of the caller's
-# environment (compilers, flags, generator, PATH, umask, locale, time zone)
-# takes part.
+# cmake/toolchains/ that names a Debian architecture, a Windows zip and an
+# installer for each that names a Windows platform, BUILDINFO (the commit,
+# its date and the versions of the Debian packages that made the files) and
+# SHA256SUMS over them. Two runs of the same commit with the same package
+# versions give the same bytes, wherever and by whomever they run: every
+# date is the last commit's (or SOURCE_DATE_EPOCH's), but the changelog
+# entry's, which keeps the day it was written; no build path reaches a
+# file; archives hold their files in a fixed order with fixed modes; and
+# nothing of the caller's environment (compilers, flags, generator, PATH,
+# umask, locale, time zone) takes part.
 #
 # usage: packaging/release.sh OUTDIR
 set -euo pipefail
@@ -57,12 +57,13 @@ toolchain_packages() {
     fi
   done <<< "$release_targets"
   echo "mingw-w64-common gcc-mingw-w64-base cmake cmake-data make dpkg-dev dpkg file gzip zip"
+  echo "nsis nsis-common"
   echo "coreutils sed mandoc"
   # Libraries of those tools, by the names they have on this Debian release.
   dpkg-query -W -f='${Package}\n' 'libarchive[0-9]*' 'libmagic[0-9]*' libmagic-mgc
 }
 
-missing=$(missing_packages cmake make g++ dpkg-dev file git zip mandoc \
+missing=$(missing_packages cmake make g++ dpkg-dev file git zip mandoc nsis \
   $(awk '{ print $4 }' <<< "$release_targets") \
   $(release_architectures | sed 's/^/libc6:/'))
 if [ -n "$missing" ]; then
@@ -127,14 +128,22 @@ build() {
   fi
 }
 
+# Runs cpack with the arguments after NAME in the build folder of the
+# target NAME, quietly unless it fails.
+run_cpack() {
+  local name=$1
+  shift
+  (cd "$scratch/$name" && cpack "$@" > cpack.log 2>&1) || {
+    cat "$scratch/$name/cpack.log" >&2
+    exit 1
+  }
+}
+
 # Debian packages; CPack takes their files' dates from SOURCE_DATE_EPOCH.
 deb() {
   local name=$1 architecture=$2
   build "$name"
-  (cd "$scratch/$name" && cpack -G DEB > cpack.log 2>&1) || {
-    cat "$scratch/$name/cpack.log" >&2
-    exit 1
-  }
+  run_cpack "$name" -G DEB
   local file="korvimalet_${version}-1_${architecture}.deb"
   mv "$scratch/$name/$file" "$out/"
   announce "$out/$file"
@@ -142,7 +151,8 @@ deb() {
 
 # Windows zips: the program, stripped, and its manual pages as HTML for a
 # browser (LIESMICH.html in German, README.html in English), in one folder;
-# fixed order, dates and modes, no extra fields.
+# fixed order, dates and modes, no extra fields. Then the installer of the
+# same files, made by CPack (CMakeLists.txt tells what it does).
 zip_for_windows() {
   local name=$1 platform=$2
   build "$name"
@@ -157,6 +167,10 @@ zip_for_windows() {
   (cd "$scratch/zip-$platform" &&
     zip -q -X -D "$out/$folder.zip" "$folder/korvimalet.exe" "$folder/LIESMICH.html" "$folder/README.html")
   announce "$out/$folder.zip"
+  run_cpack "$name" -G NSIS -D CPACK_INSTALL_CMAKE_PROJECTS= -D "CPACK_INSTALLED_DIRECTORIES=$files;." \
+    -D "CPACK_PACKAGE_FILE_NAME=$folder-setup"
+  mv "$scratch/$name/$folder-setup.exe" "$out/"
+  announce "$out/$folder-setup.exe"
 }
 
 # A manual page as HTML in the language LANGUAGE: mandoc's, with the
@@ -189,5 +203,5 @@ done <<< "$release_targets"
 } > "$out/BUILDINFO"
 announce "$out/BUILDINFO"
 
-(cd "$out" && sha256sum BUILDINFO korvimalet_*.deb korvimalet-*.zip > SHA256SUMS)
+(cd "$out" && sha256sum BUILDINFO korvimalet_*.deb korvimalet-*.zip korvimalet-*-setup.exe > SHA256SUMS)
 announce "$out/SHA256SUMS"
