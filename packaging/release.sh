@@ -122,7 +122,7 @@ build() {
   else
     options+=("-DCMAKE_TOOLCHAIN_FILE=$source_dir/cmake/toolchains/$name.cmake")
   fi
-  if ! { cmake "${options[@]}" && cmake --build "$scratch/$name" -j2; } > "$scratch/$name.log" 2>&1; then
+  if ! { cmake "${options[@]}" && cmake --build "$scratch/$name" -j "$(nproc)"; } > "$scratch/$name.log" 2>&1; then
     cat "$scratch/$name.log" >&2
     exit 1
   fi
@@ -144,9 +144,10 @@ deb() {
   local name=$1 architecture=$2
   build "$name"
   run_cpack "$name" -G DEB
-  local file="korvimalet_${version}-1_${architecture}.deb"
-  mv "$scratch/$name/$file" "$out/"
-  announce "$out/$file"
+  local file
+  file=$(ls "$scratch/$name/korvimalet_${version}-"*"_$architecture.deb")
+  mv "$file" "$out/"
+  announce "$out/$(basename "$file")"
 }
 
 # Windows zips: the program, stripped, and its manual pages as HTML for a
