@@ -18,6 +18,10 @@ scratch=$(mktemp -d)
 source_dir=$(dirname "$(dirname "$(realpath "$0")")")
 . "$source_dir/packaging/common.sh"
 trap 'tmux_ kill-server 2> /dev/null || true; rm -rf "$scratch"' EXIT
+# One tmux server for all the sessions: it would exit with the last one,
+# and a command that reaches it while it exits fails ("server exited
+# unexpectedly", seen on a busy machine).
+tmux_ start-server \; set-option -s exit-empty off
 # Fails with a message and the screen, and ends a program left running.
 fail() {
   echo "FAILED ($session): $*" >&2
